@@ -1,0 +1,20 @@
+// TBX4_Download: loads firmware into a TBX4 unit over a serial line.
+#include <QApplication>
+
+#include "app/main_window.h"
+#include "platform/qt/qt_serial_control.h"
+#include "platform/qt/qt_window.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+
+  QtWindow window;
+  QtSerialControl comm1(window.ProgramDirectory(),
+                        [&window] { window.Deliver({EventKind::kSerialNotification}); });
+  TBX4_Dld dld(window, comm1);
+  window.SetEventSink([&dld](const WindowEvent& event) { dld.Dispatch(event); });
+
+  window.show();
+  window.Deliver({EventKind::kLoad});
+  return app.exec();
+}

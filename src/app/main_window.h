@@ -1,0 +1,100 @@
+#pragma once
+
+#include <string>
+
+#include "platform/error_trap.h"
+#include "platform/platform.h"
+#include "platform/serial_control.h"
+#include "platform/window_event.h"
+#include "state/tbx4_globals.h"
+
+// The program's one window: every handler of its events and the procedures
+// they share. It drives the toolkit and the serial port only through Platform
+// and SerialControl, so it runs the same under Qt and under the test fakes.
+//
+// Members are defined beside their subsystem: start-up, shut-down and menus in
+// app/, the settings steps in state/, port control, receive and send in link/,
+// the download and the revision query in firmware/.
+class TBX4_Dld {
+ public:
+  TBX4_Dld(Platform& platform, SerialControl& comm1);
+
+  // Routes one event of the window's queue to its handler.
+  void Dispatch(const WindowEvent& event);
+
+  // The window's life.
+  void Form_Load();
+  void Form_Unload();
+
+  // User commands.
+  void Dload_TBX4_Click();
+  void GetRev_Click();
+  void SetFname_Click();
+  void Setcomm_Click(int port);  // Com1 to Com10 all do the same
+  void Setcomm1_Click() { Setcomm_Click(1); }
+  void Setcomm2_Click() { Setcomm_Click(2); }
+  void Setcomm3_Click() { Setcomm_Click(3); }
+  void Setcomm4_Click() { Setcomm_Click(4); }
+  void Setcomm5_Click() { Setcomm_Click(5); }
+  void Setcomm6_Click() { Setcomm_Click(6); }
+  void Setcomm7_Click() { Setcomm_Click(7); }
+  void Setcomm8_Click() { Setcomm_Click(8); }
+  void Setcomm9_Click() { Setcomm_Click(9); }
+  void Setcomm10_Click() { Setcomm_Click(10); }
+  void TBX4_Ack_Click();
+
+  // The serial port's receive notification.
+  void Comm1_OnComm();
+
+  // Talking to the unit. SendCommand returns false when the message could not
+  // be written (the user has been warned); WaitForAck returns true when the
+  // exchange failed.
+  bool SendCommand(const std::string& text);
+  bool WaitForAck();
+
+  TBX4_Globals& Globals() { return globals_; }
+  const std::string& RxBuffer() const { return rx_buffer_; }
+  bool ShutDown() const { return shut_down_; }
+
+ private:
+  // The settings file and the firmware image each have a handle of their own.
+  static constexpr FileHandle kSettingsHandle = 1;
+  static constexpr FileHandle kFirmwareHandle = 2;
+
+  // Settings file.
+  void LoadSettings(ErrorTrap& trap);
+  void SaveSettings();
+
+  // Serial port.
+  void OpenPortAtStart(ErrorTrap& trap);
+  void ReopenPort();
+  void ClosePort();
+  void ApplyLineSettings(ErrorTrap& trap);
+  void SetCommPortFrom(const SettingValue& port_number);
+
+  // Menus.
+  void MarkPortMenu();
+  void ClearPortMarks();
+
+  // Receive path.
+  void HandleReply(const std::string& reply);
+
+  // Download.
+  void RunDownload();
+  bool SendOrFail(const std::string& text);
+  bool SendAndWait(const std::string& text);
+  void SetStatus(const std::string& caption, Color color);
+
+  Platform& platform_;
+  SerialControl& comm1_;
+  TBX4_Globals globals_;
+
+  // Received characters not yet consumed. The first rx_scanned_ of them are
+  // known to hold no "G" or ";", so a notification scans only what is new.
+  std::string rx_buffer_;
+  std::size_t rx_scanned_ = 0;
+
+  // Set once the window has been closed: a download still running in a wait
+  // then ends quietly, sending nothing and showing nothing.
+  bool shut_down_ = false;
+};

@@ -1,0 +1,25 @@
+#include "app/main_window.h"
+#include "app/ui_texts.h"
+
+// Start-up goes on after every failing step: whatever failed, the user gets one
+// port warning (from the port-opening step) and then the setup instructions.
+void TBX4_Dld::Form_Load() {
+  ErrorTrap trap;
+  trap.Try([&] { globals_.AppDir = platform_.ProgramDirectory(); });
+  LoadSettings(trap);
+  trap.Try([&] { platform_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText()); });
+  trap.Try([&] { platform_.Close(kSettingsHandle); });
+  trap.Try([&] { MarkPortMenu(); });
+  trap.Try([&] { platform_.SetChecked(MenuItem::kTBX4_Ack, globals_.AckRequired.IsTrue()); });
+  OpenPortAtStart(trap);
+
+  ErrorTrap ignored;
+  ignored.Try([&] { platform_.MessageBox(ui::kSetupInstructions, Icon::kNone); });
+}
+
+// Nothing here is reported: the window closes whatever fails.
+void TBX4_Dld::Form_Unload() {
+  shut_down_ = true;
+  SaveSettings();
+  ClosePort();
+}

@@ -1,0 +1,81 @@
+#include "app/main_window.h"
+#include "app/ui_texts.h"
+#include "link/protocol.h"
+
+namespace {
+
+std::string PortWarning(const SettingValue& port_number, const char* ending) {
+  return ui::kPortWarningLead + port_number.AsSignedText() + ending;
+}
+
+}  // namespace
+
+void TBX4_Dld::SetCommPortFrom(const SettingValue& port_number) {
+  const std::optional<int> port = port_number.AsPortNumber();
+  if (!port) {
+    throw PlatformError("not a port number: " + port_number.AsText());
+  }
+  comm1_.SetCommPort(*port);
+}
+
+void TBX4_Dld::ApplyLineSettings(ErrorTrap& trap) {
+  trap.Try([&] { comm1_.SetSettings(protocol::kLineSettings); });
+  trap.Try([&] { comm1_.SetInputLen(protocol::kInputLenAll); });
+  trap.Try([&] { comm1_.SetRThreshold(protocol::kNotifyEveryByte); });
+  trap.Try([&] { comm1_.SetRTSEnable(true); });
+  trap.Try([&] { comm1_.SetHandshaking(protocol::kNoHandshaking); });
+}
+
+// The trap carries whatever failed earlier in the start-up too: any of it is
+// reported here as one port warning, and the port falls back to COM1 without
+// being opened. A port that did open stays open on its number.
+void TBX4_Dld::OpenPortAtStart(ErrorTrap& trap) {
+  trap.Try([&] { SetCommPortFrom(globals_.PortNumber); });
+  ApplyLineSettings(trap);
+  trap.Try([&] { comm1_.SetPortOpen(true); });
+
+  if (trap.Pending()) {
+    trap.Clear();
+    trap.Try([&] {
+      platform_.MessageBox(PortWarning(globals_.PortNumber, ui::kPortWarningAtStart),
+                           Icon::kExclamation);
+    });
+    trap.Try([&] { comm1_.SetCommPort(1); });
+    globals_.PortNumber = 1;
+  }
+}
+
+// After a failed reopen the port stays closed and PortNumber keeps the number
+// that failed, which is what the settings file will store.
+void TBX4_Dld::ReopenPort() {
+  ErrorTrap trap;
+  int old_port = 0;
+  trap.Try([&] { old_port = comm1_.CommPort(); });
+  trap.Try([&] {
+    if (comm1_.PortOpen()) {
+      comm1_.SetPortOpen(false);
+    }
+  });
+  trap.Try([&] { SetCommPortFrom(globals_.PortNumber); });
+  if (!trap.Pending()) {
+    trap.Try([&] { comm1_.SetPortOpen(true); });
+  }
+
+  if (trap.Pending()) {
+    trap.Clear();
+    trap.Try([&] {
+      platform_.MessageBox(PortWarning(globals_.PortNumber, ui::kPortWarningOnReopen),
+                           Icon::kExclamation);
+    });
+    trap.Try([&] { comm1_.SetCommPort(old_port); });
+    return;
+  }
+
+  // The port is open: a line setting it refuses is not worth a warning.
+  ApplyLineSettings(trap);
+}
+
+void TBX4_Dld::ClosePort() {
+  ErrorTrap ignored;
+  ignored.Try([&] { comm1_.SetPortOpen(false); });
+}

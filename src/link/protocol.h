@@ -1,0 +1,44 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string_view>
+
+// What passes on the serial line between this program and a TBX4 unit.
+namespace protocol {
+
+using namespace std::chrono_literals;
+
+// 4800 baud, no parity, 8 data bits, 1 stop bit; RTS asserted, no flow control.
+inline constexpr const char* kLineSettings = "4800,N,8,1";
+inline constexpr int kInputLenAll = 0;      // a read takes everything pending
+inline constexpr int kNotifyEveryByte = 1;  // notify as soon as one byte waits
+inline constexpr int kNoHandshaking = 0;
+
+// Messages to the unit. The unit's commands carry their own ";" separators;
+// nothing is ever added to what is sent.
+inline constexpr std::string_view kEnterDownload = ";TB00;TB73;TBU;";
+inline constexpr std::string_view kEndOfDownload = ";";
+inline constexpr std::string_view kRevisionQuery = ";TB00;TB73;TBV;";
+
+// Firmware image lines.
+inline constexpr std::string_view kImageFirstLinePrefix = ":20";  // 32-byte data records
+inline constexpr std::string_view kEndOfFileRecord = ":00000001FF";
+inline constexpr std::size_t kShortestRecordLine = 3;  // shorter lines are skipped
+
+// What comes back: every "G" is an acknowledgment; ";" ends a reply.
+inline constexpr char kAck = 'G';
+inline constexpr char kReplyEnd = ';';
+inline constexpr std::string_view kRevisionReplyPrefix = "TBV";
+inline constexpr std::string_view kRecordReplyPrefix = ":00";
+
+// How long a line waits for its "G": a missed answer is an error within the
+// first, and only paces the lines within the second.
+inline constexpr std::chrono::milliseconds kAckTimeout = 500ms;
+inline constexpr std::chrono::milliseconds kPaceTimeout = 250ms;
+
+// Unconsumed received characters kept at most: a line that never sends "G" or
+// ";" must not grow memory without bound. No real reply comes near this.
+inline constexpr std::size_t kRxBufferLimit = 64 * 1024;
+
+}  // namespace protocol

@@ -1,0 +1,89 @@
+#include "state/setting_value.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr double kNumericTrue = -1.0;
+constexpr const char* kTrueToken = "#TRUE#";
+constexpr const char* kFalseToken = "#FALSE#";
+
+std::string FormatNumber(double number) {
+  char digits[64];
+  const auto result = std::to_chars(digits, digits + sizeof digits, number);
+  return std::string(digits, result.ptr);
+}
+
+std::string Quoted(const std::string& text) {
+  std::string field = "\"";
+  for (char c : text) {
+    if (c == '"') {
+      field += '"';  // a quote inside the quotes is written twice
+    }
+    field += c;
+  }
+  return field + '"';
+}
+
+}  // namespace
+
+bool SettingValue::IsTrue() const {
+  if (IsBool()) {
+    return std::get<bool>(value_);
+  }
+  return IsNumber() && std::get<double>(value_) == kNumericTrue;
+}
+
+std::optional<int> SettingValue::AsPortNumber() const {
+  if (!IsNumber()) {
+    return std::nullopt;
+  }
+  const double number = std::get<double>(value_);
+  if (number != std::floor(number) || number < std::numeric_limits<short>::min() ||
+      number > std::numeric_limits<short>::max()) {
+    return std::nullopt;
+  }
+  return static_cast<int>(number);
+}
+
+bool SettingValue::Equals(int n) const {
+  return IsNumber() && std::get<double>(value_) == static_cast<double>(n);
+}
+
+std::string SettingValue::AsText() const {
+  if (IsNumber()) {
+    return FormatNumber(std::get<double>(value_));
+  }
+  if (IsText()) {
+    return std::get<std::string>(value_);
+  }
+  if (IsBool()) {
+    return std::get<bool>(value_) ? "True" : "False";
+  }
+  return "";
+}
+
+std::string SettingValue::AsField() const {
+  if (IsText()) {
+    return Quoted(std::get<std::string>(value_));
+  }
+  if (IsBool()) {
+    return std::get<bool>(value_) ? kTrueToken : kFalseToken;
+  }
+  return AsText();
+}
+
+std::string SettingValue::AsSignedText() const {
+  if (IsUnset()) {
+    return " 0";
+  }
+  if (IsNumber() && std::get<double>(value_) < 0) {
+    return AsText();
+  }
+  if (IsBool()) {
+    return " " + AsField();
+  }
+  return " " + AsText();
+}

@@ -1,0 +1,64 @@
+#include <array>
+
+#include "app/main_window.h"
+#include "app/ui_texts.h"
+#include "state/settings_format.h"
+
+namespace {
+
+constexpr std::size_t kSettingsFieldCount = 3;
+
+}  // namespace
+
+// Leaves the settings file open for the start-up, which closes it once the
+// file name is shown. Failures stay pending in the trap: the start-up reports
+// them together with the port's as one port warning.
+void TBX4_Dld::LoadSettings(ErrorTrap& trap) {
+  const std::string path = SettingsFilePath(globals_.AppDir);
+  trap.Try([&] { platform_.OpenForReading(kSettingsHandle, path); });
+
+  if (trap.Pending()) {
+    // First run, or a file we cannot read: start again from the defaults.
+    trap.Clear();
+    trap.Try([&] { platform_.OpenForWriting(kSettingsHandle, path); });
+    globals_.PortNumber = 1;
+    globals_.AckRequired = true;
+    trap.Try([&] {
+      platform_.WriteLine(
+          kSettingsHandle,
+          FormatSettingsLine({globals_.PortNumber, ui::kNoFileSelected, globals_.AckRequired}));
+    });
+    trap.Try([&] { platform_.Close(kSettingsHandle); });
+    trap.Try([&] { platform_.OpenForReading(kSettingsHandle, path); });
+  }
+
+  // One step: a short file stops it, and the settings not yet read keep what
+  // they held. Fields are taken in order across line ends.
+  trap.Try([&] {
+    const std::array<SettingValue*, kSettingsFieldCount> targets = {
+        &globals_.PortNumber, &globals_.HexFileName, &globals_.AckRequired};
+    std::size_t next = 0;
+    while (next < targets.size()) {
+      for (SettingValue& field : ParseSettingsFields(platform_.ReadLine(kSettingsHandle))) {
+        if (next == targets.size()) {
+          break;
+        }
+        *targets[next++] = std::move(field);
+      }
+    }
+  });
+}
+
+// Saving never reports anything: at shut-down there is nobody left to tell.
+void TBX4_Dld::SaveSettings() {
+  const std::string path = SettingsFilePath(globals_.AppDir);
+  ErrorTrap ignored;
+  ignored.Try([&] { platform_.Close(kSettingsHandle); });
+  ignored.Try([&] { platform_.OpenForWriting(kSettingsHandle, path); });
+  ignored.Try([&] {
+    platform_.WriteLine(
+        kSettingsHandle,
+        FormatSettingsLine({globals_.PortNumber, globals_.HexFileName, globals_.AckRequired}));
+  });
+  ignored.Try([&] { platform_.Close(kSettingsHandle); });
+}

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fakes/fault_plan.h"
+#include "platform/platform.h"
+#include "platform/std_text_files.h"
+
+// A window that records everything shown in it, runs on a virtual clock and
+// dispatches a scripted event queue. Time passes only when the program waits:
+// a pump with nothing due jumps the clock to the next event or the deadline.
+class FakePlatform : public Platform {
+ public:
+  struct Box {
+    std::string text;
+    Icon icon;
+  };
+
+  FakePlatform(FaultPlan& faults, std::string program_dir);
+
+  // --- Platform ---
+  void SetEventSink(std::function<void(const WindowEvent&)> sink) override;
+  void SetCaption(Label label, const std::string& caption) override;
+  std::string Caption(Label label) override;
+  void SetTextColor(Label label, Color color) override;
+  std::string Text(TextArea area) override;
+  void SetText(TextArea area, const std::string& text) override;
+  void AppendText(TextArea area, const std::string& text) override;
+  void SetChecked(MenuItem item, bool checked) override;
+  void MessageBox(const std::string& text, Icon icon) override;
+  void ShowOpen() override;
+  std::string FileName() override;
+  void PumpEvents(Clock::time_point deadline) override;
+  Clock::time_point Now() override;
+  std::string ProgramDirectory() override;
+  void OpenForReading(FileHandle handle, const std::string& path) override;
+  void OpenForWriting(FileHandle handle, const std::string& path) override;
+  std::string ReadLine(FileHandle handle) override;
+  bool AtEnd(FileHandle handle) override;
+  void WriteLine(FileHandle handle, const std::string& line) override;
+  void Close(FileHandle handle) override;
+
+  // --- Scripting ---
+  // Queues an action at a moment of the virtual clock (now, or later).
+  void PostAt(Clock::time_point when, std::function<void()> action);
+  void PostAfter(Clock::duration delay, std::function<void()> action);
+  void PostEvent(const WindowEvent& event, Clock::duration delay = {});
+  // Hands an event to the program as the window would: a failure that escapes
+  // the handler is caught and counted, never passed on.
+  void Deliver(const WindowEvent& event);
+  // The main event loop: dispatches everything queued, letting time pass,
+  // until nothing is left.
+  void RunUntilIdle();
+  void Advance(Clock::duration elapsed) { now_ += elapsed; }
+  Clock::time_point Start() const { return start_; }
+
+  // Answers for the next file dialogs: a path, or nullopt for a cancel.
+  void QueueDialogAnswer(std::optional<std::string> answer);
+  // Runs when a message box is shown, as the user would act before closing it.
+  void OnMessageBox(std::function<void(const Box&)> reaction);
+
+  // --- What was shown ---
+  const std::vector<Box>& Boxes() const { return boxes_; }
+  std::optional<Color> TextColor(Label label) const;
+  std::optional<bool> Checked(MenuItem item) const;
+  std::vector<int> CheckedPorts() const;
+  int EscapedFailures() const { return escaped_failures_; }
+  int Pumps() const { return pumps_; }
+  bool FileOpen(FileHandle handle) const { return files_.IsOpen(handle); }
+
+ private:
+  struct Pending {
+    Clock::time_point when;
+    std::uint64_t order;
+    std::function<void()> action;
+  };
+  bool DispatchDue();
+
+  FaultPlan& faults_;
+  std::string program_dir_;
+  std::function<void(const WindowEvent&)> sink_;
+  std::map<Label, std::string> captions_;
+  std::map<Label, Color> colors_;
+  std::map<TextArea, std::string> texts_;
+  std::map<MenuItem, bool> checks_;
+  std::vector<Box> boxes_;
+  std::function<void(const Box&)> box_reaction_;
+  std::deque<std::optional<std::string>> dialog_answers_;
+  std::string file_name_;
+  StdTextFiles files_;
+
+  Clock::time_point start_ = Clock::time_point(std::chrono::hours(1));
+  Clock::time_point now_ = start_;
+  std::vector<Pending> queue_;
+  std::uint64_t next_order_ = 0;
+  int escaped_failures_ = 0;
+  int pumps_ = 0;
+};
