@@ -2,38 +2,14 @@
 // the technician is told at the end.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-
 #include "app/ui_texts.h"
 #include "fakes/harness.h"
+#include "fakes/hex_lines.h"
 
 namespace {
 
-const std::string kEnter = ";TB00;TB73;TBU;";
-const std::string kEof = ":00000001FF";
-
-// A 32-byte data record; the program never looks past its first characters.
-std::string Record(int n) {
-  char address[8];
-  std::snprintf(address, sizeof address, "%04X", (n * 32) & 0xFFFF);
-  return ":20" + std::string(address) + "00" + std::string(64, 'A' + n % 6) + "5C";
-}
-
-std::vector<std::string> Records(int count) {
-  std::vector<std::string> lines;
-  for (int n = 0; n < count; ++n) {
-    lines.push_back(Record(n));
-  }
-  return lines;
-}
-
-std::string Join(const std::vector<std::string>& lines, const std::string& end = "\r\n") {
-  std::string bytes;
-  for (const std::string& line : lines) {
-    bytes += line + end;
-  }
-  return bytes;
-}
+const std::string& kEnter = kEnterDownload;
+const std::string& kEof = kEndOfFileRecord;
 
 struct Bench : Harness {
   explicit Bench(bool ack_required = true) {
@@ -56,11 +32,6 @@ struct Bench : Harness {
   std::optional<Color> StatusColor() const { return platform.TextColor(Label::kLabel3); }
   std::size_t boxes_at_start = 0;
 };
-
-std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
 
 TEST(Download, WholeImageGoesOutLineByLineAndEndsComplete) {
   Bench h;

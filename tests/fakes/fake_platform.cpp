@@ -119,9 +119,10 @@ void FakePlatform::WriteLine(FileHandle handle, const std::string& line) {
   files_.WriteLine(handle, line);
 }
 
+// A close that fails still gives the handle back, as the system's would.
 void FakePlatform::Close(FileHandle handle) {
-  faults_.Check("Close");
   files_.Close(handle);
+  faults_.Check("Close");
 }
 
 void FakePlatform::PostAt(Clock::time_point when, std::function<void()> action) {
