@@ -81,9 +81,16 @@ class TBX4_Dld {
 
   // Download.
   void RunDownload();
+  bool SendImageLine(const std::string& line);
   bool SendOrFail(const std::string& text);
   bool SendAndWait(const std::string& text);
   void SetStatus(const std::string& caption, Color color);
+
+  // What the technician sees besides the status line: a summary of the chosen
+  // image, then the progress of a download. Neither ever changes what is sent.
+  void CheckImage();
+  void StartProgress();
+  void ShowLineSent();
 
   Platform& platform_;
   SerialControl& comm1_;
@@ -93,6 +100,16 @@ class TBX4_Dld {
   // known to hold no "G" or ";", so a notification scans only what is new.
   std::string rx_buffer_;
   std::size_t rx_scanned_ = 0;
+
+  struct DownloadProgress {
+    std::size_t done = 0;
+    std::size_t total = 0;
+    Clock::time_point started;
+  };
+  DownloadProgress progress_;
+  int downloads_running_ = 0;
+  // Only the newest image check may show its result.
+  unsigned image_checks_ = 0;
 
   // Set once the window has been closed: a download still running in a wait
   // then ends quietly, sending nothing and showing nothing.

@@ -35,7 +35,9 @@ void TBX4_Dld::SetFname_Click() {
     globals_.HexFileName = platform_.FileName();
     platform_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText());
   } catch (const PlatformError&) {
+    return;
   }
+  CheckImage();
 }
 
 // The check mark stays on the chosen item even when its port fails to open:

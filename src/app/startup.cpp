@@ -12,6 +12,7 @@ void TBX4_Dld::Form_Load() {
   trap.Try([&] { MarkPortMenu(); });
   trap.Try([&] { platform_.SetChecked(MenuItem::kTBX4_Ack, globals_.AckRequired.IsTrue()); });
   OpenPortAtStart(trap);
+  CheckImage();  // runs in the background while the instructions are read
 
   ErrorTrap ignored;
   ignored.Try([&] { platform_.MessageBox(ui::kSetupInstructions, Icon::kNone); });

@@ -11,6 +11,7 @@ void TBX4_Dld::Dload_TBX4_Click() {
     SetFname_Click();
   }
   globals_.ReplyReceived = false;
+  ++downloads_running_;
   try {
     RunDownload();
   } catch (const PlatformError&) {
@@ -21,6 +22,7 @@ void TBX4_Dld::Dload_TBX4_Click() {
   }
   ErrorTrap ignored;
   ignored.Try([&] { platform_.Close(kFirmwareHandle); });
+  --downloads_running_;
 }
 
 void TBX4_Dld::RunDownload() {
@@ -35,27 +37,33 @@ void TBX4_Dld::RunDownload() {
     return;
   }
 
+  StartProgress();
   if (!SendAndWait(std::string(protocol::kEnterDownload))) {
     return;
   }
   platform_.SetText(TextArea::kDebugBox, "");
-  if (!SendAndWait(line)) {
+  if (!SendImageLine(line)) {
     return;
   }
 
   while (!platform_.AtEnd(kFirmwareHandle)) {
     line = platform_.ReadLine(kFirmwareHandle);
-    if (line.size() < protocol::kShortestRecordLine) {
-      continue;
-    }
-    // The unit's answer to the end-of-file record is not awaited.
-    const bool is_end_of_file = std::string_view(line).starts_with(protocol::kEndOfFileRecord);
-    if (is_end_of_file ? !SendOrFail(line) : !SendAndWait(line)) {
+    if (line.size() >= protocol::kShortestRecordLine && !SendImageLine(line)) {
       return;
     }
   }
   SetStatus(ui::kDownloadComplete, ui::kRed);
   SendOrFail(std::string(protocol::kEndOfDownload));
+}
+
+// The unit's answer to the end-of-file record is not awaited.
+bool TBX4_Dld::SendImageLine(const std::string& line) {
+  const bool is_end_of_file = std::string_view(line).starts_with(protocol::kEndOfFileRecord);
+  const bool sent = is_end_of_file ? SendOrFail(line) : SendAndWait(line);
+  if (sent) {
+    ShowLineSent();
+  }
+  return sent;
 }
 
 // A message that cannot be written ends the download at once, after the one

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -57,6 +58,13 @@ class Platform {
 
   virtual void SetChecked(MenuItem item, bool checked) = 0;
 
+  // The progress band between the revision row and the communications window:
+  // a bar, and a line of text that turns red when it reports a problem.
+  virtual void SetProgress(std::size_t done, std::size_t total) = 0;
+  virtual void SetProgressText(const std::string& text, bool problem) = 0;
+  // What the file-name label tells when the pointer rests on it.
+  virtual void SetFileToolTip(const std::string& text) = 0;
+
   // Modal; returns once the user has closed the box.
   virtual void MessageBox(const std::string& text, Icon icon) = 0;
 
@@ -70,6 +78,10 @@ class Platform {
   virtual void PumpEvents(Clock::time_point deadline) = 0;
 
   virtual Clock::time_point Now() = 0;
+
+  // Runs `work` away from the window, so that a slow disk cannot freeze it,
+  // then `then` on the window's thread. `work` must not touch the window.
+  virtual void RunInBackground(std::function<void()> work, std::function<void()> then) = 0;
 
   // Directory of the program's executable, without a trailing separator.
   virtual std::string ProgramDirectory() = 0;

@@ -44,6 +44,30 @@ void FakePlatform::SetChecked(MenuItem item, bool checked) {
   checks_[item] = checked;
 }
 
+void FakePlatform::SetProgress(std::size_t done, std::size_t total) {
+  faults_.Check("SetProgress");
+  progress_.done = done;
+  progress_.total = total;
+}
+
+void FakePlatform::SetProgressText(const std::string& text, bool problem) {
+  faults_.Check("SetProgressText");
+  progress_.text = text;
+  progress_.problem = problem;
+}
+
+void FakePlatform::SetFileToolTip(const std::string& text) {
+  faults_.Check("SetFileToolTip");
+  file_tool_tip_ = text;
+}
+
+// The work runs at once; what follows it waits in the queue like any event.
+void FakePlatform::RunInBackground(std::function<void()> work, std::function<void()> then) {
+  faults_.Check("RunInBackground");
+  work();
+  PostAfter({}, std::move(then));
+}
+
 void FakePlatform::MessageBox(const std::string& text, Icon icon) {
   faults_.Check("MessageBox");
   boxes_.push_back({text, icon});

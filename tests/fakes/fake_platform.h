@@ -33,6 +33,10 @@ class FakePlatform : public Platform {
   void SetText(TextArea area, const std::string& text) override;
   void AppendText(TextArea area, const std::string& text) override;
   void SetChecked(MenuItem item, bool checked) override;
+  void SetProgress(std::size_t done, std::size_t total) override;
+  void SetProgressText(const std::string& text, bool problem) override;
+  void SetFileToolTip(const std::string& text) override;
+  void RunInBackground(std::function<void()> work, std::function<void()> then) override;
   void MessageBox(const std::string& text, Icon icon) override;
   void ShowOpen() override;
   std::string FileName() override;
@@ -66,6 +70,14 @@ class FakePlatform : public Platform {
   void OnMessageBox(std::function<void(const Box&)> reaction);
 
   // --- What was shown ---
+  struct Progress {
+    std::size_t done = 0;
+    std::size_t total = 0;
+    std::string text;
+    bool problem = false;
+  };
+  const Progress& ProgressBand() const { return progress_; }
+  const std::string& FileToolTip() const { return file_tool_tip_; }
   const std::vector<Box>& Boxes() const { return boxes_; }
   std::optional<Color> TextColor(Label label) const;
   std::optional<bool> Checked(MenuItem item) const;
@@ -90,6 +102,8 @@ class FakePlatform : public Platform {
   std::map<TextArea, std::string> texts_;
   std::map<MenuItem, bool> checks_;
   std::vector<Box> boxes_;
+  Progress progress_;
+  std::string file_tool_tip_;
   std::function<void(const Box&)> box_reaction_;
   std::deque<std::optional<std::string>> dialog_answers_;
   std::string file_name_;

@@ -1,13 +1,16 @@
 #include "platform/qt/qt_window.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QColor>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFont>
+#include <QFutureWatcher>
 #include <QLabel>
 #include <QLayout>
 #include <QMenu>
@@ -15,18 +18,22 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSerialPortInfo>
 #include <QShowEvent>
 #include <QString>
 #include <QTextOption>
 #include <QTimer>
+#include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
 #include <chrono>
 #include <exception>
 #include <limits>
 
 #include "app/ui_texts.h"
+#include "platform/device_names.h"
 
 namespace {
 
@@ -50,6 +57,12 @@ constexpr const char* kFixedFont = "Courier New";
 constexpr qreal kButtonPoints = 7.8;
 constexpr qreal kLabelPoints = 8.0;
 constexpr qreal kTextAreaPoints = 9.0;
+constexpr qreal kProgressPoints = 7.0;
+
+// The progress band sits in the free strip between the revision row and the
+// heading of the communications window.
+constexpr int kBandTop = 1600;
+constexpr int kBandHeight = 180;
 
 // The port menu's shortcuts are Ctrl+F1..Ctrl+F9 and then Ctrl+F11: Ctrl+F10
 // is left alone, as it has always been.
@@ -97,6 +110,23 @@ QFont MakeFont(const char* family, qreal points, bool bold, QFont::StyleHint hin
 QColor FromBgr(Color color) {
   return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
                 static_cast<int>((color >> 16) & 0xFF));
+}
+
+// What COMN is on this machine, and whether it is there now.
+QString PortHint(int port, const std::string& program_dir) {
+  const std::string device = DevicePathForPort(port, program_dir);
+#ifdef _WIN32
+  bool present = false;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    present = present || info.portName().toStdString() == device;
+  }
+#else
+  const bool present = QFileInfo::exists(QString::fromLocal8Bit(device.c_str()));
+#endif
+  return QStringLiteral("Com%1 is %2 (%3)")
+      .arg(port)
+      .arg(QString::fromLocal8Bit(device.c_str()),
+           present ? QStringLiteral("present") : QStringLiteral("not present"));
 }
 
 QPlainTextEdit* MakeTextArea(QWidget* parent, const char* name, const QRect& geometry) {
@@ -189,6 +219,8 @@ void QtWindow::BuildControls() {
   QWidget::setTabOrder(reply_box_, file_button_);
   QWidget::setTabOrder(file_button_, revision_button_);
 
+  BuildProgressBand(client);
+
   debug_pane_ = std::make_unique<TextPane>(debug_box_);
   reply_pane_ = std::make_unique<TextPane>(reply_box_);
 
@@ -200,8 +232,28 @@ void QtWindow::BuildControls() {
           [this] { Deliver(WindowEvent{EventKind::kGetRevClicked}); });
 }
 
+void QtWindow::BuildProgressBand(QWidget* client) {
+  progress_bar_ = new QProgressBar(client);
+  progress_bar_->setObjectName(QStringLiteral("progress"));
+  progress_bar_->setGeometry(TwipsRect(360, kBandTop, 2052, kBandHeight));
+  progress_bar_->setTextVisible(false);
+  progress_bar_->setRange(0, 1);
+  progress_bar_->setValue(0);
+
+  progress_text_ = new QLabel(client);
+  progress_text_->setObjectName(QStringLiteral("progress_text"));
+  progress_text_->setGeometry(TwipsRect(2640, kBandTop - 30, 6612, kBandHeight + 60));
+  progress_text_->setFont(MakeFont(kDialogFont, kProgressPoints, false, QFont::SansSerif));
+  progress_text_->setTextFormat(Qt::PlainText);
+  progress_text_->setFocusPolicy(Qt::NoFocus);
+}
+
 void QtWindow::BuildMenus() {
   QMenu* port_menu = menuBar()->addMenu(ToQ(ui::kPortMenu));
+  // Each item tells which device it stands for, looked up afresh each time
+  // the menu opens since adapters come and go.
+  port_menu->setToolTipsVisible(true);
+  connect(port_menu, &QMenu::aboutToShow, this, [this] { UpdatePortHints(); });
   for (int port = 1; port <= kPortCount; ++port) {
     QAction* action = port_menu->addAction(QStringLiteral("Com%1").arg(port));
     action->setObjectName(QStringLiteral("Setcomm%1").arg(port));
@@ -223,6 +275,16 @@ void QtWindow::BuildMenus() {
   connect(ack, &QAction::triggered, this,
           [this] { Deliver(WindowEvent{EventKind::kAckOptionChosen}); });
   menu_items_[static_cast<std::size_t>(MenuItem::kTBX4_Ack)] = ack;
+  UpdatePortHints();
+}
+
+void QtWindow::UpdatePortHints() {
+  const std::string program_dir = ProgramDirectory();
+  for (int port = 1; port <= kPortCount; ++port) {
+    const QString hint = PortHint(port, program_dir);
+    menu_items_[static_cast<std::size_t>(port)]->setToolTip(hint);
+    menu_items_[static_cast<std::size_t>(port)]->setStatusTip(hint);
+  }
 }
 
 void QtWindow::Deliver(const WindowEvent& event) {
@@ -299,6 +361,37 @@ void QtWindow::AppendText(TextArea area, const std::string& text) {
 
 void QtWindow::SetChecked(MenuItem item, bool checked) {
   menu_items_.at(static_cast<std::size_t>(item))->setChecked(checked);
+}
+
+void QtWindow::SetProgress(std::size_t done, std::size_t total) {
+  // QProgressBar counts in int; scale a huge image down rather than wrap.
+  const std::size_t scale = std::max<std::size_t>(1, total / std::numeric_limits<int>::max() + 1);
+  progress_bar_->setRange(0, static_cast<int>(std::max<std::size_t>(total / scale, 1)));
+  progress_bar_->setValue(static_cast<int>(done / scale));
+}
+
+void QtWindow::SetProgressText(const std::string& text, bool problem) {
+  progress_text_->setText(ToQ(text));
+  QPalette palette = progress_text_->palette();
+  palette.setColor(QPalette::WindowText, problem
+                                             ? FromBgr(ui::kRed)
+                                             : QApplication::palette().color(QPalette::WindowText));
+  progress_text_->setPalette(palette);
+}
+
+void QtWindow::SetFileToolTip(const std::string& text) {
+  LabelWidget(Label::kLabel1)->setToolTip(ToQ(text));
+}
+
+void QtWindow::RunInBackground(std::function<void()> work, std::function<void()> then) {
+  // The watcher belongs to the window: if the window goes first, `then` never
+  // runs against it.
+  auto* watcher = new QFutureWatcher<void>(this);
+  connect(watcher, &QFutureWatcher<void>::finished, this, [watcher, then = std::move(then)] {
+    watcher->deleteLater();
+    then();
+  });
+  watcher->setFuture(QtConcurrent::run(std::move(work)));
 }
 
 void QtWindow::MessageBox(const std::string& text, Icon icon) {

@@ -15,6 +15,7 @@ class QAction;
 class QCloseEvent;
 class QLabel;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QShowEvent;
 
@@ -39,6 +40,10 @@ class QtWindow : public QMainWindow, public Platform {
   void SetText(TextArea area, const std::string& text) override;
   void AppendText(TextArea area, const std::string& text) override;
   void SetChecked(MenuItem item, bool checked) override;
+  void SetProgress(std::size_t done, std::size_t total) override;
+  void SetProgressText(const std::string& text, bool problem) override;
+  void SetFileToolTip(const std::string& text) override;
+  void RunInBackground(std::function<void()> work, std::function<void()> then) override;
   void MessageBox(const std::string& text, Icon icon) override;
   void ShowOpen() override;
   std::string FileName() override;
@@ -61,7 +66,9 @@ class QtWindow : public QMainWindow, public Platform {
   static constexpr std::size_t kMenuItemCount = static_cast<std::size_t>(MenuItem::kTBX4_Ack) + 1;
 
   void BuildControls();
+  void BuildProgressBand(QWidget* client);
   void BuildMenus();
+  void UpdatePortHints();
   QLabel* LabelWidget(Label label) const;
   TextPane& Pane(TextArea area);
 
@@ -73,6 +80,8 @@ class QtWindow : public QMainWindow, public Platform {
   QPlainTextEdit* debug_box_ = nullptr;
   QPlainTextEdit* reply_box_ = nullptr;
   std::array<QLabel*, kLabelCount> labels_{};
+  QProgressBar* progress_bar_ = nullptr;
+  QLabel* progress_text_ = nullptr;
   // What the program last set on each label, byte for byte: the label's own
   // text has been through a character set conversion that need not round-trip.
   std::array<std::string, kLabelCount> captions_;

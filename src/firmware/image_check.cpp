@@ -1,0 +1,48 @@
+#include <fstream>
+#include <memory>
+#include <optional>
+
+#include "app/main_window.h"
+#include "app/ui_texts.h"
+#include "firmware/image_summary.h"
+
+namespace {
+
+constexpr const char* kUnreadableImage = "The image cannot be read";
+
+}  // namespace
+
+// Reads the chosen image once, away from the window, and tells what it holds
+// and what looks wrong with it, before any byte is sent. It only informs: a
+// download goes ahead whatever it finds.
+void TBX4_Dld::CheckImage() {
+  const std::string path = globals_.HexFileName.AsText();
+  const unsigned check = ++image_checks_;
+  ErrorTrap ignored;
+  if (path.empty() || path == ui::kNoFileSelected) {
+    ignored.Try([&] { platform_.SetFileToolTip(""); });
+    ignored.Try([&] { platform_.SetProgressText("", false); });
+    return;
+  }
+
+  auto summary = std::make_shared<std::optional<ImageSummary>>();
+  const auto work = [path, summary] {
+    std::ifstream image(path, std::ios::binary);
+    if (image) {
+      *summary = SummarizeImage(image);
+    }
+  };
+  const auto show = [this, check, summary] {
+    if (check != image_checks_) {
+      return;  // another file has been chosen since
+    }
+    const std::string text = *summary ? DescribeImage(**summary) : kUnreadableImage;
+    const bool problem = !*summary || (*summary)->HasProblems();
+    ErrorTrap ignored;
+    ignored.Try([&] { platform_.SetFileToolTip(text); });
+    if (downloads_running_ == 0) {
+      ignored.Try([&] { platform_.SetProgressText(text, problem); });
+    }
+  };
+  ignored.Try([&] { platform_.RunInBackground(work, show); });
+}
