@@ -63,7 +63,8 @@ int main(int argc, char** argv) {
   const std::size_t lines = argc > 1 ? std::strtoul(argv[1], nullptr, 10) : 100000;
   const std::string line = ":20000000" + std::string(64, 'A') + "5C";
 
-  std::string dir_template = (std::filesystem::temp_directory_path() / "tbx4-bench-XXXXXX").string();
+  std::string dir_template =
+      (std::filesystem::temp_directory_path() / "tbx4-bench-XXXXXX").string();
   const std::string dir = mkdtemp(dir_template.data());
   PtyResponder unit(line.size());
   std::filesystem::create_directories(dir + "/ports");

@@ -4,7 +4,7 @@
 
 #include "app/ui_texts.h"
 #include "e2e/e2e_harness.h"
-#include "e2e/sim_process.h"
+#include "sim_process.h"
 #include "fakes/hex_lines.h"
 
 namespace {

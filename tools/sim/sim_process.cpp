@@ -1,4 +1,4 @@
-#include "e2e/sim_process.h"
+#include "sim_process.h"
 
 #include <chrono>
 #include <csignal>
@@ -39,8 +39,8 @@ std::string ReadFirstLine(int fd) {
 
 SimProcess::SimProcess(const std::string& dir, const std::vector<std::string>& options)
     : record_path_(dir + "/wire.bin") {
-  std::vector<std::string> args = {TBX4_SIM_PATH, "--quiet", "--link", dir + "/ports/com1",
-                                   "--record", record_path_};
+  std::vector<std::string> args = {TBX4_SIM_PATH,       "--quiet",  "--link",
+                                   dir + "/ports/com1", "--record", record_path_};
   args.insert(args.end(), options.begin(), options.end());
   int out[2];
   if (pipe(out) != 0) {

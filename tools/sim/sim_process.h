@@ -6,7 +6,8 @@
 #include <sys/types.h>
 
 // A simulated TBX4 unit (tbx4-sim) running as a child process, linked as
-// <dir>/ports/com1 and recording every byte it receives.
+// <dir>/ports/com1 and recording every byte it receives. For the end-to-end
+// tests and the benchmarks.
 class SimProcess {
  public:
   SimProcess(const std::string& dir, const std::vector<std::string>& options);
