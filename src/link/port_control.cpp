@@ -4,8 +4,16 @@
 
 namespace {
 
+// A hand-edited settings file may hold anything where the port number goes;
+// the warning shows enough of it to recognise, not a screenful.
+constexpr std::size_t kLongestPortShown = 40;
+
 std::string PortWarning(const SettingValue& port_number, const char* ending) {
-  return ui::kPortWarningLead + port_number.AsSignedText() + ending;
+  std::string shown = port_number.AsSignedText();
+  if (shown.size() > kLongestPortShown) {
+    shown = shown.substr(0, kLongestPortShown) + "...";
+  }
+  return ui::kPortWarningLead + shown + ending;
 }
 
 }  // namespace

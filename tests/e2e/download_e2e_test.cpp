@@ -4,8 +4,8 @@
 
 #include "app/ui_texts.h"
 #include "e2e/e2e_harness.h"
-#include "sim_process.h"
 #include "fakes/hex_lines.h"
+#include "sim_process.h"
 
 namespace {
 
@@ -31,7 +31,8 @@ TEST(EndToEnd, WholeDownloadPutsExactlyTheImageOnTheWire) {
   for (int line = 0; line < 12; ++line) {
     dots_and_acks += ".G";
   }
-  EXPECT_EQ(e.window.Text(TextArea::kDebugBox), dots_and_acks + "G");  // late "G" for the end record
+  EXPECT_EQ(e.window.Text(TextArea::kDebugBox),
+            dots_and_acks + "G");  // late "G" for the end record
   EXPECT_EQ(e.boxes.Boxes().size(), 1u);
 }
 

@@ -1,6 +1,6 @@
 // The end-to-end tests run the real window offscreen with a real event loop.
-#include <QApplication>
 #include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -30,9 +30,7 @@ struct Line {
     std::filesystem::create_directories(dir.Path() / "ports");
     std::filesystem::create_symlink(name, dir.Path() / "ports" / "com1");
   }
-  ~Line() {
-    Hangup();
-  }
+  ~Line() { Hangup(); }
   void Write(const std::string& bytes) const {
     if (write(master, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
       throw std::runtime_error("write failed");

@@ -42,6 +42,7 @@ SimProcess::SimProcess(const std::string& dir, const std::vector<std::string>& o
   std::vector<std::string> args = {TBX4_SIM_PATH,       "--quiet",  "--link",
                                    dir + "/ports/com1", "--record", record_path_};
   args.insert(args.end(), options.begin(), options.end());
+  unlink(record_path_.c_str());  // each unit records only what it was sent itself
   int out[2];
   if (pipe(out) != 0) {
     throw std::runtime_error("pipe failed");

@@ -1,0 +1,175 @@
+// The real program under the things that happen at a bench: a cable pulled and
+// put back, a unit that babbles or floods, and commands pressed mid-download.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <fstream>
+#include <thread>
+
+#include <pty.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include "app/ui_texts.h"
+#include "e2e/e2e_harness.h"
+#include "fakes/hex_lines.h"
+#include "sim_process.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using Steady = std::chrono::steady_clock;
+
+const std::vector<std::string> kImage = Concat(Records(40), {kEndOfFileRecord});
+const std::string kWholeImage = kEnterDownload + Join(kImage, "") + ";";
+
+TEST(Unplug, DownloadEndsAtOnceIdleAndAFreshDownloadWorksOnceTheUnitIsBack) {
+  EndToEnd e;
+  const std::string settings_before = [&] {
+    auto unit = std::make_unique<SimProcess>(e.dir.Path().string(),
+                                             std::vector<std::string>{"--hangup-after", "5"});
+    e.Start(Join(kImage));
+    const auto start = Steady::now();
+    e.window.Deliver({EventKind::kDownloadClicked});
+    EXPECT_LT(Steady::now() - start, 900ms);  // a few lines, then one half-second wait
+    EXPECT_TRUE(unit->WaitForExit(1000));
+    return e.dir.Read("tbx4_dld.ini");
+  }();
+  EXPECT_EQ(e.Status(), ui::kCommError);
+  EXPECT_EQ(e.boxes.Boxes().back().text, ui::kNoReplyWarning);
+  EXPECT_FALSE(e.comm1.PortOpen());
+
+  const auto cpu_before = ProcessCpuTime();
+  e.RunFor(300ms);
+  EXPECT_LT(ProcessCpuTime() - cpu_before, 15ms);
+  EXPECT_EQ(e.dir.Read("tbx4_dld.ini"), settings_before);
+
+  SimProcess unit_again(e.dir.Path().string(), {});
+  e.window.Deliver({EventKind::kPortChosen, 1});
+  ASSERT_TRUE(e.comm1.PortOpen());
+  e.window.Deliver({EventKind::kDownloadClicked});
+  e.RunFor(50ms);
+  EXPECT_EQ(e.Status(), ui::kDownloadComplete);
+  EXPECT_EQ(unit_again.Wire(), kWholeImage);
+}
+
+TEST(NoisyUnit, GarbageBetweenAcknowledgmentsStillGivesAWholeDownload) {
+  EndToEnd e;
+  SimProcess unit(e.dir.Path().string(), {"--garbage"});
+  e.Start(Join(kImage));
+  e.window.Deliver({EventKind::kDownloadClicked});
+  e.RunFor(50ms);
+  EXPECT_EQ(e.Status(), ui::kDownloadComplete);
+  EXPECT_EQ(unit.Wire(), kWholeImage);
+}
+
+TEST(NoisyUnit, FloodWithoutTerminatorsKeepsMemoryBoundedAndTheWindowResponsive) {
+  EndToEnd e;
+  char name[128];
+  int master = -1;
+  int slave = -1;
+  termios raw{};
+  cfmakeraw(&raw);
+  ASSERT_EQ(openpty(&master, &slave, name, &raw, nullptr), 0);
+  std::filesystem::create_directories(e.dir.Path() / "ports");
+  std::filesystem::create_symlink(name, e.dir.Path() / "ports" / "com1");
+  e.Start(Join(kImage));
+  ASSERT_TRUE(e.comm1.PortOpen());
+
+  std::atomic<bool> done{false};
+  std::thread flood([&] {
+    const std::string block(64 * 1024, 'x');
+    for (int i = 0; i < 160; ++i) {  // 10 MiB
+      ssize_t left = static_cast<ssize_t>(block.size());
+      while (left > 0) {
+        const ssize_t wrote = write(master, block.data() + block.size() - left, left);
+        if (wrote <= 0) {
+          return;
+        }
+        left -= wrote;
+      }
+    }
+    done = true;
+  });
+  // A timer that should tick every 10 ms, whatever arrives.
+  Steady::time_point last = Steady::now();
+  Steady::duration longest_gap{};
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    longest_gap = std::max(longest_gap, Steady::now() - last);
+    last = Steady::now();
+  });
+  tick.start(10);
+  for (int i = 0; i < 200 && !done; ++i) {
+    e.RunFor(50ms);
+  }
+  e.RunFor(100ms);
+  flood.join();
+  tick.stop();
+  close(master);
+  close(slave);
+
+  EXPECT_TRUE(done);
+  EXPECT_EQ(e.dld.RxBuffer().size(), 64u * 1024u);
+  EXPECT_EQ(e.window.Text(TextArea::kDebugBox), "");
+  EXPECT_LT(longest_gap, 200ms);
+}
+
+struct MidDownload : testing::Test {
+  MidDownload() : unit(e.dir.Path().string(), {"--delay-ms", "20"}) { e.Start(Join(kImage)); }
+  // Runs `action` once the download is under way.
+  void During(std::function<void()> action) {
+    QTimer::singleShot(150, [action] { action(); });
+    e.window.Deliver({EventKind::kDownloadClicked});
+    e.RunFor(100ms);
+  }
+  EndToEnd e;
+  SimProcess unit;
+};
+
+TEST_F(MidDownload, SecondPressCollidesAndBothEndAsFailedWithoutABox) {
+  During([this] { e.window.Deliver({EventKind::kDownloadClicked}); });
+  EXPECT_EQ(e.Status(), ui::kDownloadFailed);
+  EXPECT_EQ(e.boxes.Boxes().size(), 1u);  // the instructions only
+  EXPECT_TRUE(kWholeImage.starts_with(unit.Wire()));
+  EXPECT_LT(unit.Wire().size(), kWholeImage.size());
+}
+
+TEST_F(MidDownload, RevisionQueryGoesOutBetweenTwoLines) {
+  During([this] { e.window.Deliver({EventKind::kGetRevClicked}); });
+  EXPECT_EQ(e.Status(), ui::kDownloadComplete);
+  EXPECT_EQ(e.window.Caption(Label::kLabel2), "1.04;");
+  const std::string wire = unit.Wire();
+  const std::size_t query = wire.find(";TB00;TB73;TBV;");
+  ASSERT_NE(query, std::string::npos);
+  EXPECT_EQ(wire.substr(0, query) + wire.substr(query + 15), kWholeImage);
+}
+
+TEST_F(MidDownload, PortChoiceReopensThePortAndTheProgramCarriesOn) {
+  During([this] { e.window.Deliver({EventKind::kPortChosen, 1}); });
+  EXPECT_TRUE(e.comm1.PortOpen());
+  EXPECT_TRUE(e.Status() == ui::kDownloadComplete || e.Status() == ui::kCommError) << e.Status();
+  SimProcess fresh(e.dir.Path().string(), {});
+  e.window.Deliver({EventKind::kPortChosen, 1});
+  e.window.Deliver({EventKind::kDownloadClicked});
+  EXPECT_EQ(e.Status(), ui::kDownloadComplete);
+}
+
+TEST_F(MidDownload, ClosingTheWindowEndsTheDownloadQuietlyAndSendsNothingMore) {
+  std::size_t sent_at_close = 0;
+  std::size_t boxes_at_close = 0;
+  During([&] {
+    boxes_at_close = e.boxes.Boxes().size();
+    e.window.close();
+    sent_at_close = unit.Wire().size();
+  });
+  e.RunFor(200ms);
+  EXPECT_FALSE(e.comm1.PortOpen());
+  EXPECT_EQ(e.boxes.Boxes().size(), boxes_at_close);
+  EXPECT_GT(sent_at_close, 0u);
+  EXPECT_LE(unit.Wire().size(), sent_at_close + Record(0).size());  // at most a line in flight
+  EXPECT_LT(unit.Wire().size(), kWholeImage.size());
+  EXPECT_TRUE(e.dir.Read("tbx4_dld.ini").starts_with("1,\""));
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+// A 100,000-line download against an instant unit: it must complete with
+// memory flat and the cost of a line the same at the end as at the start.
+#include <gtest/gtest.h>
+
+#include <QProgressBar>
+#include <QTimer>
+#include <fstream>
+
+#include <unistd.h>
+
+#include "app/ui_texts.h"
+#include "e2e/e2e_harness.h"
+#include "fakes/hex_lines.h"
+#include "sim_process.h"
+
+namespace {
+
+using Steady = std::chrono::steady_clock;
+using Seconds = std::chrono::duration<double>;
+
+constexpr int kLines = 100000;
+constexpr int kEarly = 10000;
+
+struct Sample {
+  int lines;
+  double seconds;
+  long rss_kib;
+};
+
+long ResidentKiB() {
+  std::ifstream statm("/proc/self/statm");
+  long size = 0;
+  long resident = 0;
+  statm >> size >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Lines per second between the samples nearest `from` and `to` lines.
+double Rate(const std::vector<Sample>& samples, int from, int to) {
+  const auto at = [&](int lines) {
+    return *std::find_if(samples.begin(), samples.end(),
+                         [lines](const Sample& s) { return s.lines >= lines; });
+  };
+  const Sample a = at(from);
+  const Sample b = at(to);
+  return (b.lines - a.lines) / (b.seconds - a.seconds);
+}
+
+TEST(Soak, HundredThousandLinesWithFlatMemoryAndFlatCostPerLine) {
+  EndToEnd e;
+  SimProcess unit(e.dir.Path().string(), {});
+  e.Start(Join(Concat(Records(kLines - 1), {kEndOfFileRecord})));
+  auto* progress = e.window.findChild<QProgressBar*>(QStringLiteral("progress"));
+  ASSERT_NE(progress, nullptr);
+
+  std::vector<Sample> samples;
+  const Steady::time_point start = Steady::now();
+  QTimer sampler;
+  QObject::connect(&sampler, &QTimer::timeout, [&] {
+    samples.push_back({progress->value(), Seconds(Steady::now() - start).count(), ResidentKiB()});
+  });
+  sampler.start(50);
+  e.window.Deliver({EventKind::kDownloadClicked});
+  sampler.stop();
+  samples.push_back({progress->value(), Seconds(Steady::now() - start).count(), ResidentKiB()});
+
+  ASSERT_EQ(e.Status(), ui::kDownloadComplete) << "stopped after line " << samples.back().lines;
+  ASSERT_EQ(samples.back().lines, kLines);
+  long peak_early = 0;
+  long peak = 0;
+  for (const Sample& s : samples) {
+    peak = std::max(peak, s.rss_kib);
+    if (s.lines <= kEarly) {
+      peak_early = std::max(peak_early, s.rss_kib);
+    }
+  }
+  EXPECT_LT(peak - peak_early, 5 * 1024) << "KiB grown after the first " << kEarly << " lines";
+  const double early_rate = Rate(samples, kEarly, 2 * kEarly);
+  const double late_rate = Rate(samples, kLines - kEarly, kLines);
+  EXPECT_GT(late_rate, 0.67 * early_rate)
+      << early_rate << " lines/s early, " << late_rate << " late";
+  std::printf(
+      "soak: %d lines in %.1f s; %.0f lines/s early, %.0f late; peak RSS %ld KiB early, "
+      "%ld KiB overall\n",
+      kLines, samples.back().seconds, early_rate, late_rate, peak_early, peak);
+}
+
+}  // namespace
