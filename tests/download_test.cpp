@@ -97,7 +97,7 @@ TEST(Download, OnlyTheFirstLineIsCheckedAndShortLinesAreSkipped) {
 
 TEST(Download, FirstLineThatIsNotA32ByteRecordIsRefusedBeforeAnythingIsSent) {
   for (const std::string& first :
-       std::vector<std::string>{":10000000" + std::string(32, '0') + "F0", " " + Record(0),
+       std::vector<std::string>{":10000000" + std::string(32, '0') + "F0", ' ' + Record(0),
                                 "\xEF\xBB\xBF" + Record(0), ":2", "garbage"}) {
     Bench h;
     GivenTbx4(h);

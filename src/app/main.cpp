@@ -7,6 +7,8 @@
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  // Lets a desktop match the window to its menu entry and icon.
+  QGuiApplication::setDesktopFileName(QStringLiteral("tbx4-download"));
 
   QtWindow window;
   QtSerialControl comm1(window.ProgramDirectory(),

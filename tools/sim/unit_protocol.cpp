@@ -181,7 +181,7 @@ void UnitProtocol::StartRecord(std::vector<UnitMessage>& out) {
       break;
   }
   DropPrefix(out);
-  current_ = ":";
+  current_ = ':';
   record_length_ = 0;
   state_ = State::kRecord;
 }
@@ -203,7 +203,7 @@ void UnitProtocol::FinishToken(std::vector<UnitMessage>& out) {
   prefix_.clear();
   if (token == "TBU") {
     message.note = "enter download";
-    message.answer = "G";
+    message.answer = 'G';
   } else if (token == "TBV") {
     message.note = "revision query";
     message.answer = "TBV" + options_.revision + ";";
@@ -234,7 +234,7 @@ void UnitProtocol::FinishRecord(std::vector<UnitMessage>& out) {
   } else if (over_limit) {
     message.note += ", silent after " + std::to_string(options_.stop_after) + " record(s)";
   } else {
-    message.answer = "G";
+    message.answer = 'G';
     ++records_answered_;
   }
   out.push_back(std::move(message));
