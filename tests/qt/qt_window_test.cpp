@@ -3,21 +3,28 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -72,6 +79,36 @@ class QtWindowTest : public ::testing::Test {
   }
 
   QString Shown(const char* area) { return Find<QPlainTextEdit>(area)->toPlainText(); }
+
+  // The widget's text without the paragraph breaks it gets only to keep its
+  // lines as wide as it is: the text's own lines.
+  QString ShownLines(const char* area) {
+    const QTextDocument* document = Find<QPlainTextEdit>(area)->document();
+    QString lines;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+      if (block != document->begin() && block.userState() != TextPane::kContinuedLine) {
+        lines += QLatin1Char('\n');
+      }
+      lines += block.text();
+    }
+    return lines;
+  }
+
+  // Both the bytes and the widget keep their own newest megabyte, the widget
+  // trimmed by whole paragraphs, so either may reach back a little further;
+  // where both have text it must be the same.
+  static testing::AssertionResult SameTail(const QString& shown, const std::string& bytes) {
+    const QString text = TextPane::ForDisplay(QString::fromLatin1(bytes.c_str()));
+    if (shown.size() < static_cast<qsizetype>(TextPane::kMaxBytes / 2)) {
+      return testing::AssertionFailure() << "the widget holds only " << shown.size();
+    }
+    if (shown.size() <= text.size() ? text.endsWith(shown) : shown.endsWith(text)) {
+      return testing::AssertionSuccess();
+    }
+    return testing::AssertionFailure()
+           << "the widget's " << shown.size() << " characters and the text's " << text.size()
+           << " differ where both have text";
+  }
 
   // Drives the next modal window (a message box or a file dialog blocks the
   // caller until it is closed): `close` runs on it every few milliseconds
@@ -305,9 +342,85 @@ TEST_F(QtWindowTest, ALongStreamKeepsOnlyTheNewestMegabyteAndStaysFast) {
     EXPECT_GE(text.size(), TextPane::kMaxBytes / 2);
     EXPECT_EQ(text.substr(text.size() - last_line.size()), last_line);
     EXPECT_EQ(text.front(), 'L') << "the top line is cut";
-    // The widget shows exactly the bytes the area holds.
-    EXPECT_TRUE(Shown("debug_box") == TextPane::ForDisplay(QString::fromLatin1(text.c_str())))
-        << "pumping every " << lines_between_pumps;
+    // The widget shows the bytes the area holds, and no more than its bound.
+    EXPECT_TRUE(SameTail(ShownLines("debug_box"), text)) << "pumping every " << lines_between_pumps;
+    EXPECT_EQ(ShownLines("debug_box").front(), 'L')
+        << "the widget's top line is cut, pumping every " << lines_between_pumps;
+    EXPECT_LE(
+        static_cast<std::size_t>(Find<QPlainTextEdit>("debug_box")->document()->characterCount()),
+        TextPane::kMaxBytes + TextPane::kTrimChunk);
+  }
+}
+
+TEST_F(QtWindowTest, ALineWithoutBreaksIsShownInParagraphsAsWideAsTheArea) {
+  QPlainTextEdit* debug = Find<QPlainTextEdit>("debug_box");
+  const QTextDocument* document = debug->document();
+  // The widest paragraph, checking that all before the last are that wide:
+  // a line of the text goes on in a new paragraph only once one is full.
+  const auto paragraph_width = [document] {
+    int widest = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+      const int width = block.length() - 1;
+      if (block.next().isValid() && widest != 0 && width != widest) {
+        ADD_FAILURE() << "paragraph " << block.blockNumber() << " holds " << width << " not "
+                      << widest;
+        break;
+      }
+      widest = std::max(widest, width);
+    }
+    return widest;
+  };
+
+  // A download writes a dot for each line it sends and the unit's letter for
+  // each reply, and never a line break. Varied letters, so that text out of
+  // place cannot look the same.
+  std::mt19937 random(7);
+  std::string last_bytes;
+  const auto append_lines = [&](int count, int lines_between_pumps) {
+    for (int i = 1; i <= count; ++i) {
+      last_bytes = std::string(1, "GGGNE"[random() % 5]);
+      window_.AppendText(TextArea::kDebugBox, ".");
+      window_.AppendText(TextArea::kDebugBox, last_bytes);
+      if (i % lines_between_pumps == 0) {
+        LetTextSettle();
+      }
+    }
+    LetTextSettle();
+  };
+
+  // Text that came while the window was hidden is laid out again for the
+  // width the area gets when it is shown.
+  append_lines(2000, 500);
+  window_.show();
+  LetTextSettle();
+  EXPECT_TRUE(ShownLines("debug_box") ==
+              TextPane::ForDisplay(QString::fromLatin1(window_.Text(TextArea::kDebugBox).c_str())));
+  const int columns = paragraph_width();
+  ASSERT_GE(columns, TextPane::kMinColumns);
+  EXPECT_GE(document->blockCount(), 4000 / columns);
+
+  // Well past both bounds, the bytes' and the widget's.
+  append_lines(700 * 1024, 64 * 1024);
+  const std::string text = window_.Text(TextArea::kDebugBox);
+  EXPECT_LE(text.size(), TextPane::kMaxBytes);
+  EXPECT_EQ(text.substr(text.size() - 2), "." + last_bytes);
+  EXPECT_TRUE(SameTail(ShownLines("debug_box"), text));
+  EXPECT_LE(static_cast<std::size_t>(document->characterCount()),
+            TextPane::kMaxBytes + TextPane::kTrimChunk);
+
+  // Qt lays a paragraph out whole on every change to it; a long one made each
+  // batch slower than the last. So many short ones, each as wide as one line
+  // of the area: it fits on one line, and one more character would not have.
+  EXPECT_EQ(paragraph_width(), columns);
+  EXPECT_GE(document->blockCount(), static_cast<int>(TextPane::kMaxBytes / 2) / columns);
+  const qreal advance = QFontMetricsF(debug->font()).horizontalAdvance(QLatin1Char('G'));
+  QTextBlock block = document->lastBlock().previous();
+  for (int checked = 0; checked < 5 && block.isValid(); ++checked, block = block.previous()) {
+    document->documentLayout()->blockBoundingRect(block);
+    const QTextLayout* layout = block.layout();
+    ASSERT_EQ(layout->lineCount(), 1) << "paragraph " << block.blockNumber();
+    EXPECT_GT(layout->lineAt(0).naturalTextWidth() + advance, layout->lineAt(0).width())
+        << "paragraph " << block.blockNumber() << " has room for more";
   }
 }
 

@@ -4,8 +4,10 @@
 #include <QStringDecoder>
 #include <QTimer>
 #include <cstddef>
+#include <memory>
 #include <string>
 
+class QObject;
 class QPlainTextEdit;
 
 // One read-only text area of the window. The program appends to its areas a
@@ -13,6 +15,14 @@ class QPlainTextEdit;
 // kept here and handed to the widget in batches from a short timer; nothing
 // ever reads the widget's whole text back or sets it again. Only the newest
 // kMaxBytes are kept, so a long session cannot grow without bound.
+//
+// A download writes a dot and a letter per line and no line break, so the
+// communications area gets one line of hundreds of kilobytes. Qt lays a
+// paragraph out whole every time text is added to it, which makes each batch
+// cost more than the one before. The widget therefore never gets a paragraph
+// wider than it can show: a line that fills the width is continued in a new
+// paragraph, just where the widget would have wrapped it anyway. Those breaks
+// are the widget's alone; Text() holds the bytes exactly as appended.
 class TextPane {
  public:
   static constexpr std::size_t kMaxBytes = std::size_t{1} << 20;
@@ -20,10 +30,16 @@ class TextPane {
   // per quarter megabyte rather than on every append.
   static constexpr std::size_t kTrimChunk = std::size_t{256} << 10;
   static constexpr int kFlushDelayMs = 30;
+  // The user state of a paragraph of the widget that continues the line of
+  // the one before it, rather than starting a line of the text.
+  static constexpr int kContinuedLine = 1;
+  // Fewest characters a paragraph of the widget is given, however narrow it is.
+  static constexpr int kMinColumns = 16;
 
   explicit TextPane(QPlainTextEdit* edit);
   TextPane(const TextPane&) = delete;
   TextPane& operator=(const TextPane&) = delete;
+  ~TextPane();
 
   // Every byte the area holds, shown or still waiting for the next batch.
   const std::string& Text() const { return text_; }
@@ -33,11 +49,18 @@ class TextPane {
   void Flush();
 
   // The widget's rendering of the area's bytes: CR LF and a lone CR become a
-  // line break, so that the widget's character count matches the text exactly.
+  // line break, as the widget has no other kind.
   static QString ForDisplay(const QString& text);
 
  private:
+  int MeasureColumns() const;
+  void OnViewportResized();
+  // Adds text in display form at the end of the widget, starting a new
+  // paragraph wherever a line reaches columns_ characters.
+  void Show(const QString& shown);
+  void ClearWidget();
   void TrimFront();
+  void TrimWidget();
   void ScrollToEnd();
 
   QPlainTextEdit* edit_;
@@ -46,5 +69,11 @@ class TextPane {
   std::size_t shown_ = 0;
   // Keeps a character whose bytes are split across two batches whole.
   QStringDecoder decoder_;
+  // Characters of the widget's width, and how many of them the widget's last
+  // paragraph already holds.
+  int columns_ = kMinColumns;
+  int line_length_ = 0;
   QTimer flush_timer_;
+  // Tells of the widget's viewport changing size; last, so that it goes first.
+  std::unique_ptr<QObject> resize_watch_;
 };
