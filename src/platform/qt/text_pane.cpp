@@ -100,9 +100,12 @@ void TextPane::Append(const std::string& bytes) {
 void TextPane::Flush() {
   flush_timer_.stop();
   std::size_t end = text_.size();
-  // A CR at the very end may be the first half of a CR LF still to come; it
-  // waits for the next batch so that the pair shows as one line break.
-  if (end > shown_ && text_[end - 1] == kCarriageReturn) {
+  // A line break at the very end waits for whatever follows it. A CR may be
+  // the first half of a CR LF still to come, and the pair must show as one
+  // break; and the sent-command log, one line high, ends every message with a
+  // break: shown at once, it would always show the empty line after the last
+  // message instead of the message.
+  while (end > shown_ && (text_[end - 1] == kCarriageReturn || text_[end - 1] == kLineFeed)) {
     --end;
   }
   if (end <= shown_) {
