@@ -8,6 +8,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -257,7 +258,8 @@ class Simulator {
       if (!unsent_.empty()) {
         fds[0].events |= POLLOUT;
       }
-      const int ready = poll(fds, 2, Timeout(Clock::now()));
+      const std::optional<timespec> timeout = Timeout(Clock::now());
+      const int ready = ppoll(fds, 2, timeout ? &*timeout : nullptr, nullptr);
       if (ready < 0) {
         if (errno == EINTR) {
           continue;
@@ -376,9 +378,11 @@ class Simulator {
     return (unread == 0 && (seen_unread_ || waited >= kDrainSettle)) || waited >= kDrainLimit;
   }
 
-  // Milliseconds until the next byte arrives or the next piece is due; -1
-  // (sleep until something happens) when nothing is scheduled.
-  int Timeout(Clock::time_point now) const {
+  // How long until the next byte arrives or the next piece is due; nothing
+  // (sleep until something happens) when nothing is scheduled. To the
+  // nanosecond: a wait rounded to whole milliseconds would make every emulated
+  // line up to a millisecond slower than the wire it stands for.
+  std::optional<timespec> Timeout(Clock::time_point now) const {
     std::optional<Clock::time_point> next;
     if (!hangup_pending_) {
       next = wire_.NextArrival();
@@ -397,14 +401,12 @@ class Simulator {
       }
     }
     if (!next) {
-      return -1;
+      return std::nullopt;
     }
-    if (*next <= now) {
-      return 0;
-    }
-    // Round up, so we never wake just before the time and spin on a zero wait.
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*next - now);
-    return static_cast<int>(std::min<long long>(wait.count(), 60'000));
+    const auto wait = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        std::clamp<Clock::duration>(*next - now, Clock::duration::zero(), std::chrono::minutes(1)));
+    return timespec{static_cast<time_t>(wait.count() / 1'000'000'000),
+                    static_cast<long>(wait.count() % 1'000'000'000)};
   }
 
   void Record(std::string_view bytes) {
