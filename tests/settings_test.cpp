@@ -30,6 +30,7 @@ TEST(SettingsLine, FieldsOfUnexpectedKindsAreReadAsTheyStand) {
   EXPECT_EQ(ParseSettingsFields("abc,12,-1"), (Fields{"abc", 12, -1}));
   EXPECT_EQ(ParseSettingsFields("#FALSE#,#TRUE#,\"#TRUE#\""), (Fields{false, true, "#TRUE#"}));
   EXPECT_EQ(ParseSettingsFields("inf,nan,1e3"), (Fields{"inf", "nan", 1000}));
+  EXPECT_EQ(ParseSettingsFields("-inf,-nan,-.5"), (Fields{"-inf", "-nan", -0.5}));
 }
 
 TEST(SettingsLine, SpacesBeforeFieldsAndAfterBareFieldsAreSkipped) {
@@ -40,6 +41,7 @@ TEST(SettingsLine, EmptyFieldsReadAsUnset) {
   EXPECT_EQ(ParseSettingsFields("1,,#TRUE#"), (Fields{1, SettingValue(), true}));
   EXPECT_EQ(ParseSettingsFields("1,"), (Fields{1, SettingValue()}));
   EXPECT_TRUE(ParseSettingsFields("").empty());
+  EXPECT_TRUE(ParseSettingsFields("   ").empty());  // a blank line, as written back
 }
 
 TEST(SettingsLine, UnterminatedQuoteTakesTheRestOfTheLine) {

@@ -82,8 +82,10 @@ std::string SettingValue::AsSignedText() const {
   if (IsNumber() && std::get<double>(value_) < 0) {
     return AsText();
   }
-  if (IsBool()) {
-    return " " + AsField();
-  }
-  return " " + AsText();
+  // Appended rather than written as " " + AsText(): GCC 12 reports a false
+  // -Wrestrict overlap for a literal plus a temporary string when it inlines
+  // at -O3, which fails every release build.
+  std::string text = " ";
+  text += IsBool() ? AsField() : AsText();
+  return text;
 }

@@ -12,9 +12,12 @@ constexpr std::string_view kFalseToken = "#FALSE#";
 constexpr const char* kSettingsFileName = "tbx4_dld.ini";
 
 bool LooksNumeric(std::string_view text) {
-  // from_chars also takes "inf" and "nan"; a port number is never written so.
-  const char first = text.front();
-  return (first >= '0' && first <= '9') || first == '-' || first == '.';
+  // from_chars also takes "inf" and "nan", with a sign too; a port number is
+  // never written so, and a NaN would not even read back equal to itself.
+  if (text.front() == '-') {
+    text.remove_prefix(1);
+  }
+  return !text.empty() && ((text.front() >= '0' && text.front() <= '9') || text.front() == '.');
 }
 
 SettingValue BareField(std::string_view text) {
@@ -63,6 +66,11 @@ SettingValue QuotedField(std::string_view& rest) {
 
 std::vector<SettingValue> ParseSettingsFields(std::string_view line) {
   std::vector<SettingValue> fields;
+  // A line of nothing but spaces has no fields, like an empty one: a stray
+  // blank line in a hand-edited file must not take the place of a setting.
+  if (line.find_first_not_of(' ') == std::string_view::npos) {
+    return fields;
+  }
   std::string_view rest = line;
   while (!rest.empty()) {
     while (!rest.empty() && rest.front() == ' ') {

@@ -10,7 +10,7 @@
 // quotes (a comma inside belongs to the text, a doubled quote is one quote),
 // #TRUE# and #FALSE# for Booleans, a bare field a number when it is one.
 //
-// Splits one line into its fields; an empty line has none.
+// Splits one line into its fields; an empty line, or one of spaces only, has none.
 std::vector<SettingValue> ParseSettingsFields(std::string_view line);
 
 // Joins values into one line, without its line ending.

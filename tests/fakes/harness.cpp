@@ -3,17 +3,29 @@
 #include <stdexcept>
 #include <system_error>
 
-#include <stdlib.h>
+#include <random>
 
 TempDir::TempDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tbx4-test-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) {
-    throw std::runtime_error("cannot create a scratch directory");
+  // create_directory claims a name atomically (it returns false when the name
+  // is taken), so a random name does what mkdtemp does, on every system.
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  const std::filesystem::path base = std::filesystem::temp_directory_path();
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::filesystem::path candidate = base / ("tbx4-test-" + std::to_string(random()));
+    std::error_code error;
+    if (std::filesystem::create_directory(candidate, error)) {
+      path_ = std::move(candidate);
+      return;
+    }
   }
-  path_ = pattern;
+  throw std::runtime_error("cannot create a scratch directory");
 }
 
 TempDir::~TempDir() {
+  if (!owned_) {
+    return;
+  }
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
 }
@@ -33,6 +45,14 @@ std::string TempDir::Read(const std::string& name) const {
 
 Harness::Harness()
     : platform(faults, dir.Path().string()), comm1(platform, faults), dld(platform, comm1) {
+  platform.SetEventSink([this](const WindowEvent& event) { dld.Dispatch(event); });
+}
+
+Harness::Harness(const std::filesystem::path& program_dir)
+    : dir(program_dir),
+      platform(faults, dir.Path().string()),
+      comm1(platform, faults),
+      dld(platform, comm1) {
   platform.SetEventSink([this](const WindowEvent& event) { dld.Dispatch(event); });
 }
 

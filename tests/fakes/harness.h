@@ -14,6 +14,10 @@
 class TempDir {
  public:
   TempDir();
+  // Borrows a directory that outlives this object and is left in place: a fuzz
+  // run starts the program thousands of times a second, too often to create
+  // and remove a directory each time.
+  explicit TempDir(std::filesystem::path existing) : path_(std::move(existing)), owned_(false) {}
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -26,11 +30,14 @@ class TempDir {
 
  private:
   std::filesystem::path path_;
+  bool owned_ = true;
 };
 
 // The window's logic wired to the fakes, as the real program wires it to Qt.
 struct Harness {
   Harness();
+  // Plays the program in an existing directory (see TempDir).
+  explicit Harness(const std::filesystem::path& program_dir);
 
   // Writes tbx4_dld.ini before the start-up reads it.
   void GivenSettings(const std::string& bytes) { dir.Write("tbx4_dld.ini", bytes); }
