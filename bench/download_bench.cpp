@@ -16,6 +16,7 @@
 
 #include "app/main_window.h"
 #include "app/ui_texts.h"
+#include "bench_support.h"
 #include "link/protocol.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qt/qt_window.h"
@@ -26,42 +27,6 @@ namespace {
 
 using Steady = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
-
-class BenchWindow : public QtWindow {
- public:
-  explicit BenchWindow(std::string dir) : dir_(std::move(dir)) {}
-  std::string ProgramDirectory() override { return dir_; }
-  void MessageBox(const std::string& text, Icon) override {
-    if (text.rfind("Setup", 0) != 0) {
-      std::cerr << "box: " << text << "\n";
-    }
-  }
-
- private:
-  std::string dir_;
-};
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-long PeakRssKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
-double Percentile(std::vector<Steady::duration> gaps, double fraction) {
-  if (gaps.empty()) {
-    return 0;
-  }
-  std::sort(gaps.begin(), gaps.end());
-  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(gaps.size() - 1));
-  return std::chrono::duration<double, std::micro>(gaps[at]).count();
-}
 
 // Characters on the wire if the program added no time of its own: every line
 // sent, every "G" back (none awaited for the end record, or for the final ";").
@@ -134,7 +99,7 @@ int main(int argc, char** argv) {
       "%9ju  %7zu  %5d  %8.2f  %8.2f  %6.4f  %6.2f%%  %7.1f  %7.1f  %8.0f  %6.1f  %7ld  %s\n",
       static_cast<std::uintmax_t>(std::filesystem::file_size(image)), wire.lines, baud, wall,
       wire_seconds, baud > 0 ? wall / wire_seconds : 0.0, 100.0 * cpu / wall,
-      Percentile(comm1.Gaps(), 0.5), Percentile(comm1.Gaps(), 0.99),
+      PercentileMicros(comm1.Gaps(), 0.5), PercentileMicros(comm1.Gaps(), 0.99),
       static_cast<double>(wire.lines) / wall, first_byte_ms, PeakRssKiB() / 1024, status.c_str());
   return status == ui::kDownloadComplete ? 0 : 1;
 }

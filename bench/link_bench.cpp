@@ -14,6 +14,7 @@
 #include <sys/resource.h>
 
 #include "app/main_window.h"
+#include "bench_support.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qt/qt_window.h"
 #include "pty_responder.h"
@@ -24,34 +25,6 @@ using Steady = std::chrono::steady_clock;
 using Seconds = std::chrono::duration<double>;
 
 constexpr std::size_t kBlock = 1000;
-
-// The window, with its settings folder in a scratch place and message boxes
-// printed instead of waiting for someone to close them.
-class BenchWindow : public QtWindow {
- public:
-  explicit BenchWindow(std::string dir) : dir_(std::move(dir)) {}
-  std::string ProgramDirectory() override { return dir_; }
-  void MessageBox(const std::string& text, Icon) override { std::cerr << "box: " << text << "\n"; }
-
- private:
-  std::string dir_;
-};
-
-double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double PercentileMicros(std::vector<std::chrono::nanoseconds> gaps, double fraction) {
-  if (gaps.empty()) {
-    return 0;
-  }
-  std::sort(gaps.begin(), gaps.end());
-  const auto at = static_cast<std::size_t>(fraction * static_cast<double>(gaps.size() - 1));
-  return static_cast<double>(gaps[at].count()) / 1000.0;
-}
 
 }  // namespace
 
