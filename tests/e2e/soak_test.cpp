@@ -21,6 +21,14 @@ using Seconds = std::chrono::duration<double>;
 constexpr int kLines = 100000;
 constexpr int kEarly = 10000;
 
+#ifdef TBX4_SANITIZED
+// The sanitizer keeps freed blocks in quarantine, so resident memory grows by
+// design there; that build still runs the soak for memory errors and leaks.
+constexpr bool kMemoryMustStayFlat = false;
+#else
+constexpr bool kMemoryMustStayFlat = true;
+#endif
+
 struct Sample {
   int lines;
   double seconds;
@@ -74,7 +82,9 @@ TEST(Soak, HundredThousandLinesWithFlatMemoryAndFlatCostPerLine) {
       peak_early = std::max(peak_early, s.rss_kib);
     }
   }
-  EXPECT_LT(peak - peak_early, 5 * 1024) << "KiB grown after the first " << kEarly << " lines";
+  if (kMemoryMustStayFlat) {
+    EXPECT_LT(peak - peak_early, 5 * 1024) << "KiB grown after the first " << kEarly << " lines";
+  }
   const double early_rate = Rate(samples, kEarly, 2 * kEarly);
   const double late_rate = Rate(samples, kLines - kEarly, kLines);
   EXPECT_GT(late_rate, 0.67 * early_rate)
