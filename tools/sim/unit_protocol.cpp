@@ -79,17 +79,10 @@ std::vector<UnitMessage> UnitProtocol::Feed(std::string_view bytes) {
       continue;
     }
     if (c == ';') {
-      switch (state_) {
-        case State::kToken:
-          FinishToken(out);
-          break;
-        case State::kRecord:
-          skipped_ = current_.size();
-          Discard("record cut short", out);
-          break;
-        case State::kSkip:
-          Discard("skipped", out);
-          break;
+      if (state_ == State::kToken) {
+        FinishToken(out);
+      } else {
+        DiscardRecordOrNoise(out);
       }
       state_ = State::kToken;
       continue;
@@ -164,21 +157,23 @@ void UnitProtocol::DropPrefix(std::vector<UnitMessage>& out) {
   prefix_.clear();
 }
 
+// A boundary came in the middle of a record or of a run of noise: report what
+// it cut off.
+void UnitProtocol::DiscardRecordOrNoise(std::vector<UnitMessage>& out) {
+  if (state_ == State::kRecord) {
+    skipped_ = current_.size();
+    Discard("record cut short", out);
+  } else if (state_ == State::kSkip) {
+    Discard("skipped", out);
+  }
+}
+
 void UnitProtocol::StartRecord(std::vector<UnitMessage>& out) {
-  switch (state_) {
-    case State::kToken:
-      if (!current_.empty()) {
-        skipped_ = current_.size();
-        Discard("unterminated command", out);
-      }
-      break;
-    case State::kRecord:
-      skipped_ = current_.size();
-      Discard("record cut short", out);
-      break;
-    case State::kSkip:
-      Discard("skipped", out);
-      break;
+  if (state_ != State::kToken) {
+    DiscardRecordOrNoise(out);
+  } else if (!current_.empty()) {
+    skipped_ = current_.size();
+    Discard("unterminated command", out);
   }
   DropPrefix(out);
   current_ = ':';

@@ -63,6 +63,7 @@ class UnitProtocol {
   void FinishToken(std::vector<UnitMessage>& out);
   void FinishRecord(std::vector<UnitMessage>& out);
   void Discard(std::string_view why, std::vector<UnitMessage>& out);
+  void DiscardRecordOrNoise(std::vector<UnitMessage>& out);
   void StartRecord(std::vector<UnitMessage>& out);
   void DropPrefix(std::vector<UnitMessage>& out);
   void BeginSkip(char byte);
