@@ -13,6 +13,7 @@
 
 #include "fakes/harness.h"
 #include "fakes/reference_receiver.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -21,18 +22,6 @@ namespace {
 // each input to milliseconds.
 constexpr std::size_t kRunUnit = 256;
 constexpr std::size_t kMostBytesPerInput = 160 * 1024;
-
-// Every run plays the program in the same directory, created once.
-const std::filesystem::path& ProgramDir() {
-  static const TempDir dir;
-  return dir.Path();
-}
-
-void Require(bool holds) {
-  if (!holds) {
-    std::abort();
-  }
-}
 
 }  // namespace
 

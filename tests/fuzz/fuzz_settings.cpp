@@ -11,21 +11,10 @@
 
 #include "app/ui_texts.h"
 #include "fakes/harness.h"
+#include "fuzz_support.h"
 #include "state/settings_format.h"
 
 namespace {
-
-// Every run plays the program in the same directory, created once.
-const std::filesystem::path& ProgramDir() {
-  static const TempDir dir;
-  return dir.Path();
-}
-
-void Require(bool holds) {
-  if (!holds) {
-    std::abort();
-  }
-}
 
 struct Settings {
   SettingValue port;
