@@ -2,43 +2,10 @@
 
 #include <algorithm>
 #include <chrono>
-#include <iostream>
 #include <string>
 #include <vector>
 
-#include <sys/resource.h>
-
-#include "platform/qt/qt_window.h"
-
-// The real window, with its settings folder in a scratch place, and message
-// boxes printed instead of waiting for someone to close them.
-class BenchWindow : public QtWindow {
- public:
-  explicit BenchWindow(std::string dir) : dir_(std::move(dir)) {}
-  std::string ProgramDirectory() override { return dir_; }
-  void MessageBox(const std::string& text, Icon) override {
-    if (!text.starts_with("Setup Instructions:")) {
-      std::cerr << "box: " << text << "\n";
-    }
-  }
-
- private:
-  std::string dir_;
-};
-
-inline double CpuSeconds() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-         static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-inline long PeakRssKiB() {
-  rusage usage{};
-  getrusage(RUSAGE_SELF, &usage);
-  return usage.ru_maxrss;
-}
-
+// The value below which `fraction` of the gaps fall, in microseconds.
 template <typename Duration>
 double PercentileMicros(std::vector<Duration> gaps, double fraction) {
   if (gaps.empty()) {

@@ -12,16 +12,17 @@
 #include <iostream>
 
 #include <stdlib.h>
-#include <sys/resource.h>
 
-#include "app/main_window.h"
-#include "app/ui_texts.h"
 #include "bench_support.h"
+#include "box_answerer.h"
+#include "hex/intel_hex.h"
+#include "hex/text_lines.h"
 #include "link/protocol.h"
-#include "platform/qt/qt_serial_control.h"
-#include "platform/qt/qt_window.h"
+#include "process_stats.h"
+#include "programs/qt_program.h"
 #include "sim_process.h"
 #include "timing_serial.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -39,11 +40,8 @@ Wire WireOf(const std::string& path) {
   std::ifstream image(path, std::ios::binary);
   Wire wire{0, protocol::kEnterDownload.size() + 1 + protocol::kEndOfDownload.size()};
   std::string line;
-  while (std::getline(image, line)) {
-    if (!line.empty() && line.back() == '\r') {
-      line.pop_back();
-    }
-    if (line.size() < protocol::kShortestRecordLine) {
+  while (ReadTextLine(*image.rdbuf(), line)) {
+    if (intel_hex::DownloadRole(line) == intel_hex::LineRole::kSkipped) {
       continue;
     }
     ++wire.lines;
@@ -76,21 +74,28 @@ int main(int argc, char** argv) {
   SimProcess unit(dir, options);
   std::ofstream(dir + "/tbx4_dld.ini") << "1,\"" << image << "\",#TRUE#\r\n";
 
-  BenchWindow window(dir);
-  QtSerialControl real_port(dir, [&window] { window.Deliver({EventKind::kSerialNotification}); });
-  TimingSerial comm1(real_port);
-  TBX4_Dld dld(window, comm1);
-  window.SetEventSink([&dld](const WindowEvent& event) { dld.Dispatch(event); });
-  window.Deliver({EventKind::kLoad});
+  TimingSerial* comm1 = nullptr;
+  QtProgram program(dir, [&comm1](SerialControl& real) {
+    auto timing = std::make_unique<TimingSerial>(real);
+    comm1 = timing.get();
+    return timing;
+  });
+  BoxAnswerer boxes;
+  program.Start();
 
-  const double cpu_start = CpuSeconds();
+  const double cpu_start = ProcessCpuSeconds();
   const Steady::time_point start = Steady::now();
-  window.Deliver({EventKind::kDownloadClicked});
+  program.Window().Deliver({EventKind::kDownloadClicked});
   const double wall = Seconds(Steady::now() - start).count();
-  const double cpu = CpuSeconds() - cpu_start;
-  const std::string status = window.Caption(Label::kLabel3);
+  const double cpu = ProcessCpuSeconds() - cpu_start;
+  const std::string status = program.Window().Caption(Label::kLabel3);
+  for (const BoxAnswerer::Box& box : boxes.Boxes()) {
+    if (box.text != ui::kSetupInstructions) {
+      std::cerr << "box: " << box.text << "\n";
+    }
+  }
   const double first_byte_ms =
-      std::chrono::duration<double, std::milli>(comm1.FirstOutput() - start).count();
+      std::chrono::duration<double, std::milli>(comm1->FirstOutput() - start).count();
   std::filesystem::remove_all(dir);
 
   const Wire wire = WireOf(image);
@@ -99,7 +104,7 @@ int main(int argc, char** argv) {
       "%9ju  %7zu  %5d  %8.2f  %8.2f  %6.4f  %6.2f%%  %7.1f  %7.1f  %8.0f  %6.1f  %7ld  %s\n",
       static_cast<std::uintmax_t>(std::filesystem::file_size(image)), wire.lines, baud, wall,
       wire_seconds, baud > 0 ? wall / wire_seconds : 0.0, 100.0 * cpu / wall,
-      PercentileMicros(comm1.Gaps(), 0.5), PercentileMicros(comm1.Gaps(), 0.99),
+      PercentileMicros(comm1->Gaps(), 0.5), PercentileMicros(comm1->Gaps(), 0.99),
       static_cast<double>(wire.lines) / wall, first_byte_ms, PeakRssKiB() / 1024, status.c_str());
   return status == ui::kDownloadComplete ? 0 : 1;
 }

@@ -11,12 +11,10 @@
 #include <iostream>
 
 #include <stdlib.h>
-#include <sys/resource.h>
 
-#include "app/main_window.h"
 #include "bench_support.h"
-#include "platform/qt/qt_serial_control.h"
-#include "platform/qt/qt_window.h"
+#include "process_stats.h"
+#include "programs/qt_program.h"
 #include "pty_responder.h"
 
 namespace {
@@ -43,16 +41,17 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir + "/ports");
   std::filesystem::create_symlink(unit.Device(), dir + "/ports/com1");
 
-  BenchWindow window(dir);
-  QtSerialControl comm1(dir, [&window] { window.Deliver({EventKind::kSerialNotification}); });
-  TBX4_Dld dld(window, comm1);
-  window.SetEventSink([&dld](const WindowEvent& event) { dld.Dispatch(event); });
+  // Not started: the send and the wait are driven directly, with no settings
+  // file and no boxes.
+  QtProgram program(dir);
+  QtSerialControl& comm1 = program.Comm1();
+  TBX4_Dld& dld = program.Dld();
   comm1.SetSettings("4800,N,8,1");
   comm1.SetPortOpen(true);
   dld.Globals().AckRequired = true;
 
   std::vector<double> block_seconds;
-  const double cpu_start = CpuSeconds();
+  const double cpu_start = ProcessCpuSeconds();
   const Steady::time_point start = Steady::now();
   Steady::time_point block_start = start;
   std::size_t sent = 0;
@@ -68,7 +67,7 @@ int main(int argc, char** argv) {
     }
   }
   const double wall = Seconds(Steady::now() - start).count();
-  const double cpu = CpuSeconds() - cpu_start;
+  const double cpu = ProcessCpuSeconds() - cpu_start;
   comm1.SetPortOpen(false);
   const auto gaps = unit.TakeGaps();
   std::filesystem::remove_all(dir);

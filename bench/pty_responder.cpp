@@ -3,28 +3,18 @@
 #include <stdexcept>
 
 #include <poll.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
 using Steady = std::chrono::steady_clock;
 
 PtyResponder::PtyResponder(std::size_t line_length) : line_length_(line_length) {
-  char name[128];
-  termios raw{};
-  cfmakeraw(&raw);
-  if (openpty(&master_, &slave_, name, &raw, nullptr) != 0) {
-    throw std::runtime_error("openpty failed");
-  }
-  device_ = name;
+  master_ = pty_.Master();
   gaps_.reserve(200000);
   thread_ = std::thread([this] { Serve(); });
 }
 
 PtyResponder::~PtyResponder() {
   Stop();
-  close(master_);
-  close(slave_);
 }
 
 void PtyResponder::Stop() {

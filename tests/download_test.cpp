@@ -2,9 +2,9 @@
 // the technician is told at the end.
 #include <gtest/gtest.h>
 
-#include "app/ui_texts.h"
 #include "fakes/harness.h"
 #include "fakes/hex_lines.h"
+#include "ui/texts.h"
 
 namespace {
 

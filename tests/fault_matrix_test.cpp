@@ -8,9 +8,9 @@
 #include <functional>
 #include <map>
 
-#include "app/ui_texts.h"
 #include "fakes/harness.h"
 #include "fakes/hex_lines.h"
+#include "ui/texts.h"
 
 namespace {
 

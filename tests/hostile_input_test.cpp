@@ -4,9 +4,9 @@
 
 #include <random>
 
-#include "app/ui_texts.h"
 #include "fakes/harness.h"
 #include "fakes/hex_lines.h"
+#include "ui/texts.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The port menu, the acknowledgment option and the file choice.
 #include <gtest/gtest.h>
 
-#include "app/ui_texts.h"
 #include "fakes/harness.h"
+#include "ui/texts.h"
 
 namespace {
 

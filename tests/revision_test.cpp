@@ -1,8 +1,8 @@
 // "Get F/W Rev.": the query goes out at once, the answer arrives later.
 #include <gtest/gtest.h>
 
-#include "app/ui_texts.h"
 #include "fakes/harness.h"
+#include "ui/texts.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Sending a message and waiting for the unit's "G", on the virtual clock.
 #include <gtest/gtest.h>
 
-#include "app/ui_texts.h"
 #include "fakes/harness.h"
+#include "ui/texts.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // what tbx4_dld.ini holds after it closes.
 #include <gtest/gtest.h>
 
-#include "app/ui_texts.h"
 #include "fakes/harness.h"
+#include "ui/texts.h"
 
 namespace {
 

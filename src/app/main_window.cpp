@@ -1,6 +1,12 @@
 #include "app/main_window.h"
 
-TBX4_Dld::TBX4_Dld(Platform& platform, SerialControl& comm1) : platform_(platform), comm1_(comm1) {}
+TBX4_Dld::TBX4_Dld(const Platform& platform, SerialControl& comm1)
+    : window_(platform.window),
+      files_(platform.files),
+      clock_(platform.clock),
+      background_(platform.background),
+      program_dir_(platform.program_dir),
+      comm1_(comm1) {}
 
 void TBX4_Dld::Dispatch(const WindowEvent& event) {
   switch (event.kind) {
@@ -27,6 +33,9 @@ void TBX4_Dld::Dispatch(const WindowEvent& event) {
       break;
     case EventKind::kSerialNotification:
       Comm1_OnComm();
+      break;
+    case EventKind::kAssignDevicesChosen:
+    case EventKind::kFileDropped:
       break;
   }
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 
+#include "firmware/image_summary.h"
 #include "platform/error_trap.h"
 #include "platform/platform.h"
 #include "platform/serial_control.h"
@@ -9,15 +12,16 @@
 #include "state/tbx4_globals.h"
 
 // The program's one window: every handler of its events and the procedures
-// they share. It drives the toolkit and the serial port only through Platform
-// and SerialControl, so it runs the same under Qt and under the test fakes.
+// they share. It drives the toolkit and the serial port only through the
+// narrow interfaces of Platform and through SerialControl, so it runs the same
+// under every backend and under the test fakes.
 //
 // Members are defined beside their subsystem: start-up, shut-down and menus in
 // app/, the settings steps in state/, port control, receive and send in link/,
 // the download and the revision query in firmware/.
 class TBX4_Dld {
  public:
-  TBX4_Dld(Platform& platform, SerialControl& comm1);
+  TBX4_Dld(const Platform& platform, SerialControl& comm1);
 
   // Routes one event of the window's queue to its handler.
   void Dispatch(const WindowEvent& event);
@@ -92,7 +96,11 @@ class TBX4_Dld {
   void StartProgress();
   void ShowLineSent();
 
-  Platform& platform_;
+  Window& window_;
+  TextFiles& files_;
+  TimeSource& clock_;
+  BackgroundWork& background_;
+  const std::string program_dir_;
   SerialControl& comm1_;
   TBX4_Globals globals_;
 
@@ -108,8 +116,14 @@ class TBX4_Dld {
   };
   DownloadProgress progress_;
   int downloads_running_ = 0;
-  // Only the newest image check may show its result.
+  // Only the newest image check may show its result, which is kept for the
+  // progress of the next download of that image.
   unsigned image_checks_ = 0;
+  struct CheckedImage {
+    std::string path;
+    ImageSummary summary;
+  };
+  std::optional<CheckedImage> checked_image_;
 
   // Set once the window has been closed: a download still running in a wait
   // then ends quietly, sending nothing and showing nothing.

@@ -1,22 +1,11 @@
 #include "app/main_window.h"
 
-namespace {
-
-constexpr int kFirstPort = 1;
-constexpr int kLastPort = 10;
-
-MenuItem PortItem(int port) {
-  return static_cast<MenuItem>(port);
-}
-
-}  // namespace
-
 void TBX4_Dld::MarkPortMenu() {
   // Only an item whose number equals the setting is checked; a port outside
   // the menu leaves every item unchecked and is still tried.
   for (int port = kFirstPort; port <= kLastPort; ++port) {
     if (globals_.PortNumber.Equals(port)) {
-      platform_.SetChecked(PortItem(port), true);
+      window_.SetChecked(PortItem(port), true);
       return;
     }
   }
@@ -24,16 +13,16 @@ void TBX4_Dld::MarkPortMenu() {
 
 void TBX4_Dld::ClearPortMarks() {
   for (int port = kFirstPort; port <= kLastPort; ++port) {
-    platform_.SetChecked(PortItem(port), false);
+    window_.SetChecked(PortItem(port), false);
   }
 }
 
 // A cancelled or failing dialog leaves the handler quietly.
 void TBX4_Dld::SetFname_Click() {
   try {
-    platform_.ShowOpen();
-    globals_.HexFileName = platform_.FileName();
-    platform_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText());
+    window_.ShowOpen();
+    globals_.HexFileName = window_.FileName();
+    window_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText());
   } catch (const PlatformError&) {
     return;
   }
@@ -47,7 +36,7 @@ void TBX4_Dld::Setcomm_Click(int port) {
     return;  // the menu has no such item
   }
   ClearPortMarks();
-  platform_.SetChecked(PortItem(port), true);
+  window_.SetChecked(PortItem(port), true);
   globals_.PortNumber = port;
   ReopenPort();
 }
@@ -55,9 +44,9 @@ void TBX4_Dld::Setcomm_Click(int port) {
 void TBX4_Dld::TBX4_Ack_Click() {
   if (globals_.AckRequired.IsTrue()) {
     globals_.AckRequired = false;
-    platform_.SetChecked(MenuItem::kTBX4_Ack, false);
+    window_.SetChecked(MenuItem::kTBX4_Ack, false);
   } else {
     globals_.AckRequired = true;
-    platform_.SetChecked(MenuItem::kTBX4_Ack, true);
+    window_.SetChecked(MenuItem::kTBX4_Ack, true);
   }
 }

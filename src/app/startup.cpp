@@ -1,21 +1,21 @@
 #include "app/main_window.h"
-#include "app/ui_texts.h"
+#include "ui/texts.h"
 
 // Start-up goes on after every failing step: whatever failed, the user gets one
 // port warning (from the port-opening step) and then the setup instructions.
 void TBX4_Dld::Form_Load() {
   ErrorTrap trap;
-  trap.Try([&] { globals_.AppDir = platform_.ProgramDirectory(); });
+  globals_.AppDir = program_dir_;
   LoadSettings(trap);
-  trap.Try([&] { platform_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText()); });
-  trap.Try([&] { platform_.Close(kSettingsHandle); });
+  trap.Try([&] { window_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText()); });
+  trap.Try([&] { files_.Close(kSettingsHandle); });
   trap.Try([&] { MarkPortMenu(); });
-  trap.Try([&] { platform_.SetChecked(MenuItem::kTBX4_Ack, globals_.AckRequired.IsTrue()); });
+  trap.Try([&] { window_.SetChecked(MenuItem::kTBX4_Ack, globals_.AckRequired.IsTrue()); });
   OpenPortAtStart(trap);
   CheckImage();  // runs in the background while the instructions are read
 
   ErrorTrap ignored;
-  ignored.Try([&] { platform_.MessageBox(ui::kSetupInstructions, Icon::kNone); });
+  ignored.Try([&] { window_.MessageBox(ui::kSetupInstructions, Icon::kNone); });
 }
 
 // Nothing here is reported: the window closes whatever fails.

@@ -1,13 +1,14 @@
 #include "app/main_window.h"
-#include "app/ui_texts.h"
+#include "hex/intel_hex.h"
 #include "link/protocol.h"
+#include "ui/texts.h"
 
 // Streams the chosen image to the unit one line at a time. The firmware file
 // stays on its own handle for the whole job, so a second press of the button
 // during a wait collides with the running download instead of interleaving
 // two images on the wire.
 void TBX4_Dld::Dload_TBX4_Click() {
-  if (platform_.Caption(Label::kLabel1) == ui::kNoFileSelected) {
+  if (window_.Caption(Label::kLabel1) == ui::kNoFileSelected) {
     SetFname_Click();
   }
   globals_.ReplyReceived = false;
@@ -21,18 +22,18 @@ void TBX4_Dld::Dload_TBX4_Click() {
     ignored.Try([&] { SetStatus(ui::kDownloadFailed, ui::kRed); });
   }
   ErrorTrap ignored;
-  ignored.Try([&] { platform_.Close(kFirmwareHandle); });
+  ignored.Try([&] { files_.Close(kFirmwareHandle); });
   --downloads_running_;
 }
 
 void TBX4_Dld::RunDownload() {
-  platform_.SetTextColor(Label::kLabel3, ui::kBlue);
-  platform_.SetCaption(Label::kLabel3, ui::kDownloading);
-  platform_.SetText(TextArea::kDebugBox, "");
+  window_.SetTextColor(Label::kLabel3, ui::kBlue);
+  window_.SetCaption(Label::kLabel3, ui::kDownloading);
+  window_.SetText(TextArea::kDebugBox, "");
 
-  platform_.OpenForReading(kFirmwareHandle, globals_.HexFileName.AsText());
-  std::string line = platform_.ReadLine(kFirmwareHandle);
-  if (!std::string_view(line).starts_with(protocol::kImageFirstLinePrefix)) {
+  files_.OpenForReading(kFirmwareHandle, globals_.HexFileName.AsText());
+  std::string line = files_.ReadLine(kFirmwareHandle);
+  if (!intel_hex::IsAcceptedFirstLine(line)) {
     SetStatus(ui::kNotIntelHex, ui::kRed);
     return;
   }
@@ -41,14 +42,14 @@ void TBX4_Dld::RunDownload() {
   if (!SendAndWait(std::string(protocol::kEnterDownload))) {
     return;
   }
-  platform_.SetText(TextArea::kDebugBox, "");
+  window_.SetText(TextArea::kDebugBox, "");
   if (!SendImageLine(line)) {
     return;
   }
 
-  while (!platform_.AtEnd(kFirmwareHandle)) {
-    line = platform_.ReadLine(kFirmwareHandle);
-    if (line.size() >= protocol::kShortestRecordLine && !SendImageLine(line)) {
+  while (!files_.AtEnd(kFirmwareHandle)) {
+    line = files_.ReadLine(kFirmwareHandle);
+    if (intel_hex::DownloadRole(line) != intel_hex::LineRole::kSkipped && !SendImageLine(line)) {
       return;
     }
   }
@@ -58,8 +59,8 @@ void TBX4_Dld::RunDownload() {
 
 // The unit's answer to the end-of-file record is not awaited.
 bool TBX4_Dld::SendImageLine(const std::string& line) {
-  const bool is_end_of_file = std::string_view(line).starts_with(protocol::kEndOfFileRecord);
-  const bool sent = is_end_of_file ? SendOrFail(line) : SendAndWait(line);
+  const bool awaited = intel_hex::DownloadRole(line) == intel_hex::LineRole::kSentAndAwaited;
+  const bool sent = awaited ? SendAndWait(line) : SendOrFail(line);
   if (sent) {
     ShowLineSent();
   }
@@ -82,6 +83,6 @@ bool TBX4_Dld::SendAndWait(const std::string& text) {
 }
 
 void TBX4_Dld::SetStatus(const std::string& caption, Color color) {
-  platform_.SetCaption(Label::kLabel3, caption);
-  platform_.SetTextColor(Label::kLabel3, color);
+  window_.SetCaption(Label::kLabel3, caption);
+  window_.SetTextColor(Label::kLabel3, color);
 }

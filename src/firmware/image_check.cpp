@@ -3,14 +3,8 @@
 #include <optional>
 
 #include "app/main_window.h"
-#include "app/ui_texts.h"
 #include "firmware/image_summary.h"
-
-namespace {
-
-constexpr const char* kUnreadableImage = "The image cannot be read";
-
-}  // namespace
+#include "ui/texts.h"
 
 // Reads the chosen image once, away from the window, and tells what it holds
 // and what looks wrong with it, before any byte is sent. It only informs: a
@@ -18,10 +12,11 @@ constexpr const char* kUnreadableImage = "The image cannot be read";
 void TBX4_Dld::CheckImage() {
   const std::string path = globals_.HexFileName.AsText();
   const unsigned check = ++image_checks_;
+  checked_image_.reset();
   ErrorTrap ignored;
   if (path.empty() || path == ui::kNoFileSelected) {
-    ignored.Try([&] { platform_.SetFileToolTip(""); });
-    ignored.Try([&] { platform_.SetProgressText("", false); });
+    ignored.Try([&] { window_.SetFileToolTip(""); });
+    ignored.Try([&] { window_.SetProgressText("", false); });
     return;
   }
 
@@ -32,17 +27,20 @@ void TBX4_Dld::CheckImage() {
       *summary = SummarizeImage(image);
     }
   };
-  const auto show = [this, check, summary] {
+  const auto show = [this, check, path, summary] {
     if (check != image_checks_) {
       return;  // another file has been chosen since
     }
-    const std::string text = *summary ? DescribeImage(**summary) : kUnreadableImage;
+    if (*summary) {
+      checked_image_ = CheckedImage{path, **summary};
+    }
+    const std::string text = *summary ? DescribeImage(**summary) : ui::kImageUnreadable;
     const bool problem = !*summary || (*summary)->HasProblems();
     ErrorTrap ignored;
-    ignored.Try([&] { platform_.SetFileToolTip(text); });
+    ignored.Try([&] { window_.SetFileToolTip(text); });
     if (downloads_running_ == 0) {
-      ignored.Try([&] { platform_.SetProgressText(text, problem); });
+      ignored.Try([&] { window_.SetProgressText(text, problem); });
     }
   };
-  ignored.Try([&] { platform_.RunInBackground(work, show); });
+  ignored.Try([&] { background_.Run(work, show); });
 }

@@ -1,80 +1,27 @@
 #include "firmware/image_summary.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdio>
-#include <string_view>
 
-#include "link/protocol.h"
+#include "hex/intel_hex.h"
+#include "hex/text_lines.h"
+#include "ui/texts.h"
 
 namespace {
 
-constexpr std::size_t kBlockSize = 64 * 1024;
-constexpr std::size_t kRecordOverheadChars = 11;  // ':', length, address, type, checksum
-constexpr int kDataRecord = 0x00;
-constexpr int kEndRecord = 0x01;
-constexpr int kExtendedSegmentAddress = 0x02;
-constexpr int kExtendedLinearAddress = 0x04;
 constexpr std::size_t kBadLinesListed = 5;
 
-// Calls on_line(line) for every line, split as the download splits them: at
-// CR LF, a bare LF or a bare CR.
+// Calls on_line(line) for every line, split as the download splits them.
 template <typename OnLine>
 void ForEachLine(std::istream& image, OnLine on_line) {
-  std::array<char, kBlockSize> block;
   std::string line;
-  bool after_cr = false;
-  bool pending = false;  // a line has started and not yet been handed over
-  while (image.read(block.data(), block.size()) || image.gcount() > 0) {
-    const std::string_view chunk(block.data(), static_cast<std::size_t>(image.gcount()));
-    for (const char c : chunk) {
-      if (c == '\n' && after_cr) {
-        after_cr = false;
-        continue;
-      }
-      after_cr = c == '\r';
-      if (c == '\n' || c == '\r') {
-        on_line(line);
-        line.clear();
-        pending = false;
-      } else {
-        line.push_back(c);
-        pending = true;
-      }
-    }
-  }
-  if (pending) {
+  while (ReadTextLine(*image.rdbuf(), line)) {
     on_line(line);
   }
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  return -1;
-}
-
-// The bytes of a record line after its ':', or nothing when it is not hex.
-std::optional<std::vector<int>> RecordBytes(const std::string& line) {
-  if (line.size() < kRecordOverheadChars || line[0] != ':' || line.size() % 2 == 0) {
-    return std::nullopt;
-  }
-  std::vector<int> bytes;
-  for (std::size_t i = 1; i + 1 < line.size(); i += 2) {
-    const int high = HexDigit(line[i]);
-    const int low = HexDigit(line[i + 1]);
-    if (high < 0 || low < 0) {
-      return std::nullopt;
-    }
-    bytes.push_back(high * 16 + low);
-  }
-  return bytes;
+bool Sends(const std::string& line) {
+  return intel_hex::DownloadRole(line) != intel_hex::LineRole::kSkipped;
 }
 
 struct Summarizer {
@@ -85,44 +32,37 @@ struct Summarizer {
   void operator()(const std::string& line) {
     ++line_number;
     if (line_number == 1) {
-      summary.first_line_is_32_byte_record =
-          std::string_view(line).starts_with(protocol::kImageFirstLinePrefix);
+      summary.first_line_is_32_byte_record = intel_hex::IsAcceptedFirstLine(line);
     }
-    if (line.size() >= protocol::kShortestRecordLine) {
+    if (Sends(line)) {
       ++summary.lines_to_send;
     }
     if (line.empty()) {
       return;
     }
-    const std::optional<std::vector<int>> bytes = RecordBytes(line);
-    int sum = 0;
-    for (const int byte : bytes.value_or(std::vector<int>{})) {
-      sum += byte;
-    }
-    if (!bytes || static_cast<std::size_t>((*bytes)[0]) + 5 != bytes->size() || sum % 256 != 0) {
+    const std::optional<intel_hex::Record> record = intel_hex::ParseRecord(line);
+    if (!record || !record->checksum_ok) {
       summary.bad_lines.push_back(line_number);
       return;
     }
-    Record(*bytes);
+    Add(*record);
   }
 
-  void Record(const std::vector<int>& bytes) {
-    const int length = bytes[0];
-    const std::uint64_t offset = static_cast<std::uint64_t>(bytes[1] * 256 + bytes[2]);
-    const int type = bytes[3];
-    if (type == kDataRecord && length > 0) {
-      const std::uint64_t first = base_address + offset;
-      const std::uint64_t last = first + static_cast<std::uint64_t>(length) - 1;
+  void Add(const intel_hex::Record& record) {
+    const std::size_t length = record.data.size();
+    if (record.type == intel_hex::kData && length > 0) {
+      const std::uint64_t first = base_address + record.address;
+      const std::uint64_t last = first + length - 1;
       ++summary.data_records;
-      summary.data_bytes += static_cast<std::uint64_t>(length);
+      summary.data_bytes += length;
       summary.lowest_address = std::min(summary.lowest_address.value_or(first), first);
       summary.highest_address = std::max(summary.highest_address.value_or(last), last);
-    } else if (type == kEndRecord) {
+    } else if (record.type == intel_hex::kEndOfFile) {
       summary.has_end_record = true;
-    } else if (type == kExtendedLinearAddress && length == 2) {
-      base_address = static_cast<std::uint64_t>(bytes[4] * 256 + bytes[5]) << 16;
-    } else if (type == kExtendedSegmentAddress && length == 2) {
-      base_address = static_cast<std::uint64_t>(bytes[4] * 256 + bytes[5]) << 4;
+    } else if (record.type == intel_hex::kExtendedLinearAddress && length == 2) {
+      base_address = static_cast<std::uint64_t>(record.data[0] << 8 | record.data[1]) << 16;
+    } else if (record.type == intel_hex::kExtendedSegmentAddress && length == 2) {
+      base_address = static_cast<std::uint64_t>(record.data[0] << 8 | record.data[1]) << 4;
     }
   }
 };
@@ -131,6 +71,15 @@ std::string Hex(std::uint64_t value) {
   char text[24];
   std::snprintf(text, sizeof text, "0x%04llX", static_cast<unsigned long long>(value));
   return text;
+}
+
+std::string DescribeBadLines(const std::vector<std::size_t>& bad_lines) {
+  std::string text = ", " + std::to_string(bad_lines.size()) + ui::kImageBadLine +
+                     (bad_lines.size() == 1 ? "" : "s") + " (";
+  for (std::size_t i = 0; i < bad_lines.size() && i < kBadLinesListed; ++i) {
+    text += (i == 0 ? "" : ", ") + std::to_string(bad_lines[i]);
+  }
+  return text + (bad_lines.size() > kBadLinesListed ? ", ...)" : ")");
 }
 
 }  // namespace
@@ -147,32 +96,23 @@ ImageSummary SummarizeImage(std::istream& image) {
 }
 
 std::string DescribeImage(const ImageSummary& s) {
-  std::string text =
-      std::to_string(s.data_records) + " records, " + std::to_string(s.data_bytes) + " bytes";
+  std::string text = std::to_string(s.data_records) + ui::kImageRecords +
+                     std::to_string(s.data_bytes) + ui::kImageBytes;
   if (s.lowest_address && s.highest_address) {
-    text += " at " + Hex(*s.lowest_address) + "-" + Hex(*s.highest_address);
+    text += ui::kImageAt + Hex(*s.lowest_address) + "-" + Hex(*s.highest_address);
   }
-  text += s.has_end_record ? ", end record present" : ", NO end record";
+  text += s.has_end_record ? ui::kImageEndRecord : ui::kImageNoEndRecord;
   if (!s.first_line_is_32_byte_record) {
-    text += ", first line is not a 32-byte record";
+    text += ui::kImageFirstLineNot32;
   }
   if (!s.bad_lines.empty()) {
-    text += ", " + std::to_string(s.bad_lines.size()) + " bad line" +
-            (s.bad_lines.size() == 1 ? "" : "s") + " (";
-    for (std::size_t i = 0; i < s.bad_lines.size() && i < kBadLinesListed; ++i) {
-      text += (i == 0 ? "" : ", ") + std::to_string(s.bad_lines[i]);
-    }
-    text += s.bad_lines.size() > kBadLinesListed ? ", ...)" : ")";
+    text += DescribeBadLines(s.bad_lines);
   }
   return text;
 }
 
 std::size_t CountLinesToSend(std::istream& image) {
   std::size_t count = 0;
-  ForEachLine(image, [&count](const std::string& line) {
-    if (line.size() >= protocol::kShortestRecordLine) {
-      ++count;
-    }
-  });
+  ForEachLine(image, [&count](const std::string& line) { count += Sends(line) ? 1 : 0; });
   return count;
 }

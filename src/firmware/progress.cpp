@@ -3,6 +3,7 @@
 
 #include "app/main_window.h"
 #include "firmware/image_summary.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -24,16 +25,25 @@ std::size_t CountLinesOf(const std::string& path) {
   return image ? CountLinesToSend(image) : 0;
 }
 
+std::string LineOf(std::size_t done, std::size_t total) {
+  return ui::kProgressLine + std::to_string(done) + ui::kProgressOf + std::to_string(total);
+}
+
 }  // namespace
 
-// Counted before the first byte goes out: a plain scan for line ends, a few
-// milliseconds even for a large image.
+// The total comes from the image check when it has read this image; a
+// download pressed before the check is done counts the lines itself, a plain
+// scan for line ends that takes a few milliseconds even for a large image.
 void TBX4_Dld::StartProgress() {
   ErrorTrap ignored;
   ignored.Try([&] {
-    progress_ = {0, CountLinesOf(globals_.HexFileName.AsText()), platform_.Now()};
-    platform_.SetProgress(0, progress_.total);
-    platform_.SetProgressText("Line 0 of " + std::to_string(progress_.total), false);
+    const std::string path = globals_.HexFileName.AsText();
+    const std::size_t total = checked_image_ && checked_image_->path == path
+                                  ? checked_image_->summary.lines_to_send
+                                  : CountLinesOf(path);
+    progress_ = {0, total, clock_.Now()};
+    window_.SetProgress(0, progress_.total);
+    window_.SetProgressText(LineOf(0, progress_.total), false);
   });
 }
 
@@ -42,14 +52,14 @@ void TBX4_Dld::ShowLineSent() {
   ignored.Try([&] {
     const std::size_t done = ++progress_.done;
     const std::size_t total = std::max(progress_.total, done);
-    std::string text = "Line " + std::to_string(done) + " of " + std::to_string(total);
+    std::string text = LineOf(done, total);
     if (done < total) {
-      const Clock::duration elapsed = platform_.Now() - progress_.started;
+      const Clock::duration elapsed = clock_.Now() - progress_.started;
       const auto left = elapsed * static_cast<double>(total - done) / static_cast<double>(done);
-      text +=
-          ", about " + FormatTimeLeft(std::chrono::duration_cast<Clock::duration>(left)) + " left";
+      text += ui::kProgressAbout +
+              FormatTimeLeft(std::chrono::duration_cast<Clock::duration>(left)) + ui::kProgressLeft;
     }
-    platform_.SetProgress(done, total);
-    platform_.SetProgressText(text, false);
+    window_.SetProgress(done, total);
+    window_.SetProgressText(text, false);
   });
 }

@@ -1,6 +1,6 @@
 #include "app/main_window.h"
-#include "app/ui_texts.h"
 #include "link/protocol.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -45,8 +45,8 @@ void TBX4_Dld::OpenPortAtStart(ErrorTrap& trap) {
   if (trap.Pending()) {
     trap.Clear();
     trap.Try([&] {
-      platform_.MessageBox(PortWarning(globals_.PortNumber, ui::kPortWarningAtStart),
-                           Icon::kExclamation);
+      window_.MessageBox(PortWarning(globals_.PortNumber, ui::kPortWarningAtStart),
+                         Icon::kExclamation);
     });
     trap.Try([&] { comm1_.SetCommPort(1); });
     globals_.PortNumber = 1;
@@ -72,8 +72,8 @@ void TBX4_Dld::ReopenPort() {
   if (trap.Pending()) {
     trap.Clear();
     trap.Try([&] {
-      platform_.MessageBox(PortWarning(globals_.PortNumber, ui::kPortWarningOnReopen),
-                           Icon::kExclamation);
+      window_.MessageBox(PortWarning(globals_.PortNumber, ui::kPortWarningOnReopen),
+                         Icon::kExclamation);
     });
     trap.Try([&] { comm1_.SetCommPort(old_port); });
     return;

@@ -21,10 +21,7 @@ inline constexpr std::string_view kEnterDownload = ";TB00;TB73;TBU;";
 inline constexpr std::string_view kEndOfDownload = ";";
 inline constexpr std::string_view kRevisionQuery = ";TB00;TB73;TBV;";
 
-// Firmware image lines.
-inline constexpr std::string_view kImageFirstLinePrefix = ":20";  // 32-byte data records
-inline constexpr std::string_view kEndOfFileRecord = ":00000001FF";
-inline constexpr std::size_t kShortestRecordLine = 3;  // shorter lines are skipped
+// Which lines of an image a download sends, and how, is intel_hex's rule.
 
 // What comes back: every "G" is an acknowledgment; ";" ends a reply.
 inline constexpr char kAck = 'G';

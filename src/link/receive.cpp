@@ -19,13 +19,13 @@ void TBX4_Dld::Comm1_OnComm() {
     const char c = rx_buffer_[i];
     if (c == protocol::kAck) {
       globals_.ReplyReceived = true;
-      platform_.AppendText(TextArea::kDebugBox, std::string(1, protocol::kAck));
+      window_.AppendText(TextArea::kDebugBox, std::string(1, protocol::kAck));
       consumed = i + 1;
     } else if (c == protocol::kReplyEnd) {
       const std::string reply = rx_buffer_.substr(consumed, i + 1 - consumed);
       HandleReply(reply);
       if (show_replies) {
-        platform_.AppendText(TextArea::kDebugBox, reply);
+        window_.AppendText(TextArea::kDebugBox, reply);
       }
       consumed = i + 1;
     }
@@ -40,8 +40,8 @@ void TBX4_Dld::Comm1_OnComm() {
 
 void TBX4_Dld::HandleReply(const std::string& reply) {
   if (std::string_view(reply).starts_with(protocol::kRevisionReplyPrefix)) {
-    platform_.SetCaption(Label::kLabel2, reply.substr(protocol::kRevisionReplyPrefix.size()));
+    window_.SetCaption(Label::kLabel2, reply.substr(protocol::kRevisionReplyPrefix.size()));
   } else if (std::string_view(reply).starts_with(protocol::kRecordReplyPrefix)) {
-    platform_.AppendText(TextArea::kDebugBox, "\r\n");
+    window_.AppendText(TextArea::kDebugBox, "\r\n");
   }
 }

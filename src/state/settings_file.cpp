@@ -1,8 +1,8 @@
 #include <array>
 
 #include "app/main_window.h"
-#include "app/ui_texts.h"
 #include "state/settings_format.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -15,21 +15,21 @@ constexpr std::size_t kSettingsFieldCount = 3;
 // them together with the port's as one port warning.
 void TBX4_Dld::LoadSettings(ErrorTrap& trap) {
   const std::string path = SettingsFilePath(globals_.AppDir);
-  trap.Try([&] { platform_.OpenForReading(kSettingsHandle, path); });
+  trap.Try([&] { files_.OpenForReading(kSettingsHandle, path); });
 
   if (trap.Pending()) {
     // First run, or a file we cannot read: start again from the defaults.
     trap.Clear();
-    trap.Try([&] { platform_.OpenForWriting(kSettingsHandle, path); });
+    trap.Try([&] { files_.OpenForWriting(kSettingsHandle, path); });
     globals_.PortNumber = 1;
     globals_.AckRequired = true;
     trap.Try([&] {
-      platform_.WriteLine(
+      files_.WriteLine(
           kSettingsHandle,
           FormatSettingsLine({globals_.PortNumber, ui::kNoFileSelected, globals_.AckRequired}));
     });
-    trap.Try([&] { platform_.Close(kSettingsHandle); });
-    trap.Try([&] { platform_.OpenForReading(kSettingsHandle, path); });
+    trap.Try([&] { files_.Close(kSettingsHandle); });
+    trap.Try([&] { files_.OpenForReading(kSettingsHandle, path); });
   }
 
   // One step: a short file stops it, and the settings not yet read keep what
@@ -39,7 +39,7 @@ void TBX4_Dld::LoadSettings(ErrorTrap& trap) {
         &globals_.PortNumber, &globals_.HexFileName, &globals_.AckRequired};
     std::size_t next = 0;
     while (next < targets.size()) {
-      for (SettingValue& field : ParseSettingsFields(platform_.ReadLine(kSettingsHandle))) {
+      for (SettingValue& field : ParseSettingsFields(files_.ReadLine(kSettingsHandle))) {
         if (next == targets.size()) {
           break;
         }
@@ -53,12 +53,11 @@ void TBX4_Dld::LoadSettings(ErrorTrap& trap) {
 void TBX4_Dld::SaveSettings() {
   const std::string path = SettingsFilePath(globals_.AppDir);
   ErrorTrap ignored;
-  ignored.Try([&] { platform_.Close(kSettingsHandle); });
-  ignored.Try([&] { platform_.OpenForWriting(kSettingsHandle, path); });
+  ignored.Try([&] { files_.Close(kSettingsHandle); });
+  ignored.Try([&] { files_.OpenForWriting(kSettingsHandle, path); });
   ignored.Try([&] {
-    platform_.WriteLine(
-        kSettingsHandle,
-        FormatSettingsLine({globals_.PortNumber, globals_.HexFileName, globals_.AckRequired}));
+    files_.WriteLine(kSettingsHandle, FormatSettingsLine({globals_.PortNumber, globals_.HexFileName,
+                                                          globals_.AckRequired}));
   });
-  ignored.Try([&] { platform_.Close(kSettingsHandle); });
+  ignored.Try([&] { files_.Close(kSettingsHandle); });
 }

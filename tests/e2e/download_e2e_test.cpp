@@ -2,10 +2,10 @@
 // unit: what reaches the unit, and what the technician is told.
 #include <gtest/gtest.h>
 
-#include "app/ui_texts.h"
 #include "e2e/e2e_harness.h"
 #include "fakes/hex_lines.h"
 #include "sim_process.h"
+#include "ui/texts.h"
 
 namespace {
 

@@ -6,12 +6,11 @@
 #include <thread>
 
 #include <fcntl.h>
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include "app/ui_texts.h"
 #include "e2e/e2e_harness.h"
+#include "pty_pair.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -25,32 +24,8 @@ constexpr auto kWakeWithin = 1ms;
 #endif
 
 // The far end of the line: a pseudo-terminal's master side, linked as COM1.
-struct Line {
-  explicit Line(const TempDir& dir) {
-    char name[128];
-    termios raw{};
-    cfmakeraw(&raw);
-    if (openpty(&master, &slave, name, &raw, nullptr) != 0) {
-      throw std::runtime_error("openpty failed");
-    }
-    std::filesystem::create_directories(dir.Path() / "ports");
-    std::filesystem::create_symlink(name, dir.Path() / "ports" / "com1");
-  }
-  ~Line() { Hangup(); }
-  void Write(const std::string& bytes) const {
-    if (write(master, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
-      throw std::runtime_error("write failed");
-    }
-  }
-  void Hangup() {
-    if (master >= 0) {
-      close(master);
-      close(slave);
-      master = slave = -1;
-    }
-  }
-  int master = -1;
-  int slave = -1;
+struct Line : PtyPair {
+  explicit Line(const TempDir& dir) { LinkAs(dir.Path() / "ports" / "com1"); }
 };
 
 struct PumpOverPty : testing::Test {

@@ -6,14 +6,13 @@
 #include <fstream>
 #include <thread>
 
-#include <pty.h>
-#include <termios.h>
 #include <unistd.h>
 
-#include "app/ui_texts.h"
 #include "e2e/e2e_harness.h"
 #include "fakes/hex_lines.h"
+#include "pty_pair.h"
 #include "sim_process.h"
+#include "ui/texts.h"
 
 namespace {
 
@@ -65,14 +64,9 @@ TEST(NoisyUnit, GarbageBetweenAcknowledgmentsStillGivesAWholeDownload) {
 
 TEST(NoisyUnit, FloodWithoutTerminatorsKeepsMemoryBoundedAndTheWindowResponsive) {
   EndToEnd e;
-  char name[128];
-  int master = -1;
-  int slave = -1;
-  termios raw{};
-  cfmakeraw(&raw);
-  ASSERT_EQ(openpty(&master, &slave, name, &raw, nullptr), 0);
-  std::filesystem::create_directories(e.dir.Path() / "ports");
-  std::filesystem::create_symlink(name, e.dir.Path() / "ports" / "com1");
+  PtyPair line;
+  line.LinkAs(e.dir.Path() / "ports" / "com1");
+  const int master = line.Master();
   e.Start(Join(kImage));
   ASSERT_TRUE(e.comm1.PortOpen());
 
@@ -106,8 +100,7 @@ TEST(NoisyUnit, FloodWithoutTerminatorsKeepsMemoryBoundedAndTheWindowResponsive)
   e.RunFor(100ms);
   flood.join();
   tick.stop();
-  close(master);
-  close(slave);
+  line.Hangup();
 
   EXPECT_TRUE(done);
   EXPECT_EQ(e.dld.RxBuffer().size(), 64u * 1024u);

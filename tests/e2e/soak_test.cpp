@@ -8,10 +8,10 @@
 
 #include <unistd.h>
 
-#include "app/ui_texts.h"
 #include "e2e/e2e_harness.h"
 #include "fakes/hex_lines.h"
 #include "sim_process.h"
+#include "ui/texts.h"
 
 namespace {
 

@@ -2,10 +2,51 @@
 
 #include <algorithm>
 
-FakePlatform::FakePlatform(FaultPlan& faults, std::string program_dir)
-    : faults_(faults), program_dir_(std::move(program_dir)) {}
+void FakeTextFiles::OpenForReading(FileHandle handle, const std::string& path) {
+  faults_.Check("OpenForReading");
+  StdTextFiles::OpenForReading(handle, path);
+}
 
-void FakePlatform::SetEventSink(std::function<void(const WindowEvent&)> sink) {
+void FakeTextFiles::OpenForWriting(FileHandle handle, const std::string& path) {
+  faults_.Check("OpenForWriting");
+  StdTextFiles::OpenForWriting(handle, path);
+}
+
+// It opens a file for writing too: the temporary one.
+void FakeTextFiles::OpenForReplacing(FileHandle handle, const std::string& path) {
+  faults_.Check("OpenForWriting");
+  StdTextFiles::OpenForReplacing(handle, path);
+}
+
+std::string FakeTextFiles::ReadLine(FileHandle handle) {
+  faults_.Check("ReadLine");
+  return StdTextFiles::ReadLine(handle);
+}
+
+bool FakeTextFiles::AtEnd(FileHandle handle) {
+  faults_.Check("AtEnd");
+  return StdTextFiles::AtEnd(handle);
+}
+
+void FakeTextFiles::WriteLine(FileHandle handle, const std::string& line) {
+  faults_.Check("WriteLine");
+  StdTextFiles::WriteLine(handle, line);
+}
+
+// A close that fails still gives the handle back, as the system's would.
+void FakeTextFiles::Close(FileHandle handle) {
+  StdTextFiles::Close(handle);
+  faults_.Check("Close");
+}
+
+void FakeTextFiles::Replace(const std::string& temporary, const std::string& target) {
+  faults_.Check("Replace");
+  StdTextFiles::Replace(temporary, target);
+}
+
+FakePlatform::FakePlatform(FaultPlan& faults) : files(faults), faults_(faults) {}
+
+void FakePlatform::SetEventSink(EventSink sink) {
   sink_ = std::move(sink);
 }
 
@@ -25,7 +66,6 @@ void FakePlatform::SetTextColor(Label label, Color color) {
 }
 
 std::string FakePlatform::Text(TextArea area) {
-  faults_.Check("Text");
   return texts_[area];
 }
 
@@ -42,6 +82,11 @@ void FakePlatform::AppendText(TextArea area, const std::string& text) {
 void FakePlatform::SetChecked(MenuItem item, bool checked) {
   faults_.Check("SetChecked");
   checks_[item] = checked;
+}
+
+void FakePlatform::SetCommandsEnabled(bool enabled) {
+  faults_.Check("SetCommandsEnabled");
+  commands_enabled_ = enabled;
 }
 
 void FakePlatform::SetProgress(std::size_t done, std::size_t total) {
@@ -62,7 +107,7 @@ void FakePlatform::SetFileToolTip(const std::string& text) {
 }
 
 // The work runs at once; what follows it waits in the queue like any event.
-void FakePlatform::RunInBackground(std::function<void()> work, std::function<void()> then) {
+void FakePlatform::Run(std::function<void()> work, std::function<void()> then) {
   faults_.Check("RunInBackground");
   work();
   PostAfter({}, std::move(then));
@@ -93,6 +138,17 @@ std::string FakePlatform::FileName() {
   return file_name_;
 }
 
+std::optional<PortDevices> FakePlatform::ChooseDevices(const PortDevices& current) {
+  faults_.Check("ChooseDevices");
+  devices_shown_ = current;
+  if (devices_answers_.empty()) {
+    return std::nullopt;  // the user cancels
+  }
+  std::optional<PortDevices> answer = devices_answers_.front();
+  devices_answers_.pop_front();
+  return answer;
+}
+
 void FakePlatform::PumpEvents(Clock::time_point deadline) {
   faults_.Check("PumpEvents");
   ++pumps_;
@@ -113,42 +169,6 @@ Clock::time_point FakePlatform::Now() {
   return now_;
 }
 
-std::string FakePlatform::ProgramDirectory() {
-  faults_.Check("ProgramDirectory");
-  return program_dir_;
-}
-
-void FakePlatform::OpenForReading(FileHandle handle, const std::string& path) {
-  faults_.Check("OpenForReading");
-  files_.OpenForReading(handle, path);
-}
-
-void FakePlatform::OpenForWriting(FileHandle handle, const std::string& path) {
-  faults_.Check("OpenForWriting");
-  files_.OpenForWriting(handle, path);
-}
-
-std::string FakePlatform::ReadLine(FileHandle handle) {
-  faults_.Check("ReadLine");
-  return files_.ReadLine(handle);
-}
-
-bool FakePlatform::AtEnd(FileHandle handle) {
-  faults_.Check("AtEnd");
-  return files_.AtEnd(handle);
-}
-
-void FakePlatform::WriteLine(FileHandle handle, const std::string& line) {
-  faults_.Check("WriteLine");
-  files_.WriteLine(handle, line);
-}
-
-// A close that fails still gives the handle back, as the system's would.
-void FakePlatform::Close(FileHandle handle) {
-  files_.Close(handle);
-  faults_.Check("Close");
-}
-
 void FakePlatform::PostAt(Clock::time_point when, std::function<void()> action) {
   queue_.push_back({when, next_order_++, std::move(action)});
 }
@@ -162,14 +182,7 @@ void FakePlatform::PostEvent(const WindowEvent& event, Clock::duration delay) {
 }
 
 void FakePlatform::Deliver(const WindowEvent& event) {
-  if (!sink_) {
-    return;
-  }
-  try {
-    sink_(event);
-  } catch (...) {
-    ++escaped_failures_;
-  }
+  DeliverGuarded(sink_, event, [this](const std::string&) { ++escaped_failures_; });
 }
 
 // Dispatches, in order, the events that were due when it was called. Events
@@ -213,6 +226,10 @@ void FakePlatform::OnMessageBox(std::function<void(const Box&)> reaction) {
   box_reaction_ = std::move(reaction);
 }
 
+void FakePlatform::QueueDevicesAnswer(std::optional<PortDevices> answer) {
+  devices_answers_.push_back(std::move(answer));
+}
+
 std::optional<Color> FakePlatform::TextColor(Label label) const {
   const auto found = colors_.find(label);
   return found == colors_.end() ? std::nullopt : std::optional<Color>(found->second);
@@ -226,7 +243,7 @@ std::optional<bool> FakePlatform::Checked(MenuItem item) const {
 std::vector<int> FakePlatform::CheckedPorts() const {
   std::vector<int> ports;
   for (const auto& [item, checked] : checks_) {
-    if (checked && item != MenuItem::kTBX4_Ack) {
+    if (checked && IsPortItem(item)) {
       ports.push_back(static_cast<int>(item));
     }
   }

@@ -9,46 +9,67 @@
 #include <vector>
 
 #include "fakes/fault_plan.h"
-#include "platform/platform.h"
+#include "platform/background_work.h"
 #include "platform/std_text_files.h"
+#include "platform/time_source.h"
+#include "platform/window.h"
+
+// The standard text files, with every operation first asked of the fault plan.
+class FakeTextFiles : public StdTextFiles {
+ public:
+  explicit FakeTextFiles(FaultPlan& faults) : faults_(faults) {}
+  void OpenForReading(FileHandle handle, const std::string& path) override;
+  void OpenForWriting(FileHandle handle, const std::string& path) override;
+  void OpenForReplacing(FileHandle handle, const std::string& path) override;
+  std::string ReadLine(FileHandle handle) override;
+  bool AtEnd(FileHandle handle) override;
+  void WriteLine(FileHandle handle, const std::string& line) override;
+  void Close(FileHandle handle) override;
+
+ protected:
+  void Replace(const std::string& temporary, const std::string& target) override;
+
+ private:
+  FaultPlan& faults_;
+};
 
 // A window that records everything shown in it, runs on a virtual clock and
 // dispatches a scripted event queue. Time passes only when the program waits:
 // a pump with nothing due jumps the clock to the next event or the deadline.
-class FakePlatform : public Platform {
+// Background work runs at once, and what follows it waits in the queue.
+class FakePlatform : public Window, public TimeSource, public BackgroundWork {
  public:
   struct Box {
     std::string text;
     Icon icon;
   };
 
-  FakePlatform(FaultPlan& faults, std::string program_dir);
+  explicit FakePlatform(FaultPlan& faults);
 
-  // --- Platform ---
-  void SetEventSink(std::function<void(const WindowEvent&)> sink) override;
+  // --- Window ---
+  void SetEventSink(EventSink sink) override;
   void SetCaption(Label label, const std::string& caption) override;
   std::string Caption(Label label) override;
   void SetTextColor(Label label, Color color) override;
-  std::string Text(TextArea area) override;
   void SetText(TextArea area, const std::string& text) override;
   void AppendText(TextArea area, const std::string& text) override;
   void SetChecked(MenuItem item, bool checked) override;
+  void SetCommandsEnabled(bool enabled) override;
   void SetProgress(std::size_t done, std::size_t total) override;
   void SetProgressText(const std::string& text, bool problem) override;
   void SetFileToolTip(const std::string& text) override;
-  void RunInBackground(std::function<void()> work, std::function<void()> then) override;
   void MessageBox(const std::string& text, Icon icon) override;
   void ShowOpen() override;
   std::string FileName() override;
+  std::optional<PortDevices> ChooseDevices(const PortDevices& current) override;
   void PumpEvents(Clock::time_point deadline) override;
+  // --- TimeSource ---
   Clock::time_point Now() override;
-  std::string ProgramDirectory() override;
-  void OpenForReading(FileHandle handle, const std::string& path) override;
-  void OpenForWriting(FileHandle handle, const std::string& path) override;
-  std::string ReadLine(FileHandle handle) override;
-  bool AtEnd(FileHandle handle) override;
-  void WriteLine(FileHandle handle, const std::string& line) override;
-  void Close(FileHandle handle) override;
+  // --- BackgroundWork ---
+  void Run(std::function<void()> work, std::function<void()> then) override;
+
+  // The text files the program uses, with the same fault plan.
+  FakeTextFiles files;
 
   // --- Scripting ---
   // Queues an action at a moment of the virtual clock (now, or later).
@@ -68,6 +89,8 @@ class FakePlatform : public Platform {
   void QueueDialogAnswer(std::optional<std::string> answer);
   // Runs when a message box is shown, as the user would act before closing it.
   void OnMessageBox(std::function<void(const Box&)> reaction);
+  // Answers for the next device dialogs: the assignment, or nullopt for a cancel.
+  void QueueDevicesAnswer(std::optional<PortDevices> answer);
 
   // --- What was shown ---
   struct Progress {
@@ -79,12 +102,17 @@ class FakePlatform : public Platform {
   const Progress& ProgressBand() const { return progress_; }
   const std::string& FileToolTip() const { return file_tool_tip_; }
   const std::vector<Box>& Boxes() const { return boxes_; }
+  // Every byte a text area holds.
+  std::string Text(TextArea area);
+  bool CommandsEnabled() const { return commands_enabled_; }
+  // What the device dialog was last shown with.
+  const std::optional<PortDevices>& DevicesShown() const { return devices_shown_; }
   std::optional<Color> TextColor(Label label) const;
   std::optional<bool> Checked(MenuItem item) const;
   std::vector<int> CheckedPorts() const;
   int EscapedFailures() const { return escaped_failures_; }
   int Pumps() const { return pumps_; }
-  bool FileOpen(FileHandle handle) const { return files_.IsOpen(handle); }
+  bool FileOpen(FileHandle handle) const { return files.IsOpen(handle); }
 
  private:
   struct Pending {
@@ -95,8 +123,7 @@ class FakePlatform : public Platform {
   bool DispatchDue();
 
   FaultPlan& faults_;
-  std::string program_dir_;
-  std::function<void(const WindowEvent&)> sink_;
+  EventSink sink_;
   std::map<Label, std::string> captions_;
   std::map<Label, Color> colors_;
   std::map<TextArea, std::string> texts_;
@@ -107,7 +134,9 @@ class FakePlatform : public Platform {
   std::function<void(const Box&)> box_reaction_;
   std::deque<std::optional<std::string>> dialog_answers_;
   std::string file_name_;
-  StdTextFiles files_;
+  bool commands_enabled_ = true;
+  std::deque<std::optional<PortDevices>> devices_answers_;
+  std::optional<PortDevices> devices_shown_;
 
   Clock::time_point start_ = Clock::time_point(std::chrono::hours(1));
   Clock::time_point now_ = start_;

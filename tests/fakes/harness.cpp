@@ -44,15 +44,17 @@ std::string TempDir::Read(const std::string& name) const {
 }
 
 Harness::Harness()
-    : platform(faults, dir.Path().string()), comm1(platform, faults), dld(platform, comm1) {
+    : platform(faults),
+      comm1(platform, faults),
+      dld(Platform{platform, platform.files, platform, platform, dir.Path().string()}, comm1) {
   platform.SetEventSink([this](const WindowEvent& event) { dld.Dispatch(event); });
 }
 
 Harness::Harness(const std::filesystem::path& program_dir)
     : dir(program_dir),
-      platform(faults, dir.Path().string()),
+      platform(faults),
       comm1(platform, faults),
-      dld(platform, comm1) {
+      dld(Platform{platform, platform.files, platform, platform, dir.Path().string()}, comm1) {
   platform.SetEventSink([this](const WindowEvent& event) { dld.Dispatch(event); });
 }
 

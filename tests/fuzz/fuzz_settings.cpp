@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/ui_texts.h"
 #include "fakes/harness.h"
 #include "fuzz_support.h"
 #include "state/settings_format.h"
+#include "ui/texts.h"
 
 namespace {
 

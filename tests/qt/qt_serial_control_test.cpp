@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <poll.h>
-#include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,7 +13,9 @@
 #include <string>
 
 #include "platform/platform_error.h"
-#include "qt_test_support.h"
+#include "process_stats.h"
+#include "pty_pair.h"
+#include "qt_loop.h"
 
 namespace {
 
@@ -26,12 +27,9 @@ using namespace std::chrono_literals;
 class QtSerialControlTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(openpty(&master_, &slave_, nullptr, nullptr, nullptr), 0);
-    termios raw{};
-    ASSERT_EQ(tcgetattr(master_, &raw), 0);
-    cfmakeraw(&raw);
-    ASSERT_EQ(tcsetattr(master_, TCSANOW, &raw), 0);
-    slave_name_ = ttyname(slave_);
+    master_ = pty_.Master();
+    slave_ = pty_.Slave();
+    slave_name_ = pty_.SlaveName();
 
     std::string pattern = (fs::temp_directory_path() / "tbx4_qt_XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
@@ -41,10 +39,6 @@ class QtSerialControlTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    if (master_ >= 0) {
-      close(master_);
-    }
-    close(slave_);
     std::error_code ignored;
     fs::remove_all(program_dir_, ignored);
   }
@@ -89,6 +83,7 @@ class QtSerialControlTest : public ::testing::Test {
     return settings;
   }
 
+  PtyPair pty_;
   int master_ = -1;
   int slave_ = -1;
   std::string slave_name_;
@@ -130,15 +125,7 @@ TEST_F(QtSerialControlTest, OpensThroughLinkAndAppliesLineSettings) {
   control.SetPortOpen(false);  // closing a closed port does nothing
 }
 
-TEST_F(QtSerialControlTest, SettingsTextIsCheckedField_by_field) {
-  const QtSerialControl::LineSettings odd = QtSerialControl::ParseSettings("19200,o,5,1.5");
-  EXPECT_EQ(odd.baud, 19200);
-  EXPECT_EQ(odd.parity, QSerialPort::OddParity);
-  EXPECT_EQ(odd.data_bits, QSerialPort::Data5);
-  EXPECT_EQ(odd.stop_bits, QSerialPort::OneAndHalfStop);
-  EXPECT_EQ(QtSerialControl::ParseSettings("1200,M,6,2").parity, QSerialPort::MarkParity);
-  EXPECT_EQ(QtSerialControl::ParseSettings("1200,S,6,2").parity, QSerialPort::SpaceParity);
-
+TEST_F(QtSerialControlTest, InvalidSettingsTextIsRefused) {
   QtSerialControl control(program_dir_, [] {});
   for (const char* bad : {"", "4800", "4800,N,8", "4800,N,8,1,1", "fast,N,8,1", "-4800,N,8,1",
                           "0,N,8,1", "48.00,N,8,1", "4800,Q,8,1", "4800,NN,8,1", "4800,N,9,1",
@@ -221,10 +208,10 @@ TEST_F(QtSerialControlTest, SendsAndReceivesBytesUnchanged) {
 
   const std::string reply("ACK\r\0\x80z", 7);
   WriteMaster(reply);
-  ASSERT_TRUE(qt_test::WaitUntil([this] { return notifications_ > 0; }, 2s));
+  ASSERT_TRUE(WaitUntil([this] { return notifications_ > 0; }, 2s));
   EXPECT_EQ(control.CommEvent(), kCommEventReceive);
   std::string received;
-  EXPECT_TRUE(qt_test::WaitUntil(
+  EXPECT_TRUE(WaitUntil(
       [&] {
         received += control.Input();
         return received.size() >= reply.size();
@@ -238,13 +225,13 @@ TEST_F(QtSerialControlTest, ClosesItselfWhenTheOtherSideGoesAndStaysIdle) {
   QtSerialControl control(program_dir_, [this] { ++notifications_; });
   OpenOnPort3(control);
 
-  close(master_);
+  pty_.CloseMaster();
   master_ = -1;
-  ASSERT_TRUE(qt_test::WaitUntil([&] { return !control.PortOpen(); }, 2s));
+  ASSERT_TRUE(WaitUntil([&] { return !control.PortOpen(); }, 2s));
 
-  const auto cpu_before = qt_test::ProcessCpuTime();
-  qt_test::RunEventLoopFor(300ms);
-  const auto cpu_used = qt_test::ProcessCpuTime() - cpu_before;
+  const auto cpu_before = ProcessCpuTime();
+  RunEventLoopFor(300ms);
+  const auto cpu_used = ProcessCpuTime() - cpu_before;
   EXPECT_LT(cpu_used, 30ms) << "the event loop kept busy after the device went";
 
   EXPECT_THROW(control.Output("x"), PlatformError);

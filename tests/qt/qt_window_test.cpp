@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,9 +30,10 @@
 #include <string>
 #include <vector>
 
-#include "app/ui_texts.h"
 #include "platform/platform_error.h"
-#include "qt_test_support.h"
+#include "process_stats.h"
+#include "qt_loop.h"
+#include "ui/texts.h"
 
 // Found by argument-dependent lookup, so beside WindowEvent in the global
 // namespace.
@@ -74,9 +76,7 @@ class QtWindowTest : public ::testing::Test {
   }
 
   // Lets the text areas' batching timer run.
-  void LetTextSettle() {
-    qt_test::RunEventLoopFor(std::chrono::milliseconds(TextPane::kFlushDelayMs + 20));
-  }
+  void LetTextSettle() { RunEventLoopFor(std::chrono::milliseconds(TextPane::kFlushDelayMs + 20)); }
 
   QString Shown(const char* area) { return Find<QPlainTextEdit>(area)->toPlainText(); }
 
@@ -143,7 +143,7 @@ class QtWindowTest : public ::testing::Test {
     poll->start();
   }
 
-  QtWindow window_;
+  QtWindow window_{std::filesystem::temp_directory_path().string()};
   std::vector<WindowEvent> events_;
   std::function<void(const WindowEvent&)> reaction_;
 };
@@ -499,56 +499,56 @@ TEST_F(QtWindowTest, FileDialogChoiceIsKeptAndACancelChangesNothing) {
 
 TEST_F(QtWindowTest, PumpEventsSleepsUntilTheDeadlineOrTheNextEvent) {
   // Let start-up events pass first, and the wake-up the finished loop leaves.
-  qt_test::RunEventLoopFor(50ms);
+  RunEventLoopFor(50ms);
   QCoreApplication::processEvents();
 
-  auto deadline = window_.Now() + 100ms;
+  auto deadline = Clock::now() + 100ms;
   window_.PumpEvents(deadline);
-  auto woke = window_.Now();
+  auto woke = Clock::now();
   EXPECT_GE(woke, deadline);
   EXPECT_LE(woke - deadline, 20ms);
 
   // An event that comes first ends the wait early, and is dispatched.
   bool fired = false;
   QTimer::singleShot(10, &window_, [&fired] { fired = true; });
-  const auto start = window_.Now();
+  const auto start = Clock::now();
   window_.PumpEvents(start + 2s);
   EXPECT_TRUE(fired);
-  EXPECT_LT(window_.Now() - start, 500ms);
+  EXPECT_LT(Clock::now() - start, 500ms);
 
   // A deadline already passed dispatches what is pending and returns.
   fired = false;
   QTimer::singleShot(0, &window_, [&fired] { fired = true; });
-  window_.PumpEvents(window_.Now() - 1s);
+  window_.PumpEvents(Clock::now() - 1s);
   EXPECT_TRUE(fired);
 
   // Waiting costs next to nothing.
-  const auto cpu_before = qt_test::ProcessCpuTime();
-  deadline = window_.Now() + 500ms;
+  const auto cpu_before = ProcessCpuTime();
+  deadline = Clock::now() + 500ms;
   int pumps = 0;
-  while (window_.Now() < deadline) {
+  while (Clock::now() < deadline) {
     window_.PumpEvents(deadline);
     ++pumps;
   }
-  EXPECT_LT(qt_test::ProcessCpuTime() - cpu_before, 20ms) << pumps << " pumps";
+  EXPECT_LT(ProcessCpuTime() - cpu_before, 20ms) << pumps << " pumps";
 }
 
 TEST_F(QtWindowTest, PumpEventsNestsInsideAHandler) {
-  qt_test::RunEventLoopFor(20ms);
+  RunEventLoopFor(20ms);
   bool inner_done = false;
   QTimer::singleShot(0, &window_, [&] {
-    const auto inner_deadline = window_.Now() + 30ms;
-    while (window_.Now() < inner_deadline) {
+    const auto inner_deadline = Clock::now() + 30ms;
+    while (Clock::now() < inner_deadline) {
       window_.PumpEvents(inner_deadline);
     }
     inner_done = true;
   });
-  const auto deadline = window_.Now() + 100ms;
-  while (window_.Now() < deadline) {
+  const auto deadline = Clock::now() + 100ms;
+  while (Clock::now() < deadline) {
     window_.PumpEvents(deadline);
   }
   EXPECT_TRUE(inner_done);
-  EXPECT_LE(window_.Now() - deadline, 20ms);
+  EXPECT_LE(Clock::now() - deadline, 20ms);
 }
 
 }  // namespace

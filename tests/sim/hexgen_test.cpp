@@ -1,3 +1,4 @@
+#include "hex/intel_hex.h"
 #include "intel_hex_writer.h"
 
 #include <gtest/gtest.h>
@@ -63,11 +64,11 @@ std::string Image(const HexImageOptions& options) {
 }
 
 TEST(HexRecord, KnownRecordsMatchByteForByte) {
-  EXPECT_EQ(HexRecord(0, 1, nullptr, 0), ":00000001FF");
+  EXPECT_EQ(intel_hex::FormatRecord(0, 1, nullptr, 0), ":00000001FF");
   const std::uint8_t page_one[] = {0x00, 0x01};
-  EXPECT_EQ(HexRecord(0, 4, page_one, 2), ":020000040001F9");
+  EXPECT_EQ(intel_hex::FormatRecord(0, 4, page_one, 2), ":020000040001F9");
   const std::uint8_t data[] = {0x02, 0x33, 0x7A};
-  EXPECT_EQ(HexRecord(0x0030, 0, data, 3), ":0300300002337A1E");
+  EXPECT_EQ(intel_hex::FormatRecord(0x0030, 0, data, 3), ":0300300002337A1E");
 }
 
 TEST(HexImage, SmallImageHasValidRecordsAndEndsWithEndOfFile) {

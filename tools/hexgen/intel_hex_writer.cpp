@@ -4,35 +4,13 @@
 #include <random>
 #include <vector>
 
+#include "hex/intel_hex.h"
+
 namespace {
 
 constexpr std::uint64_t kPageSize = 0x10000;  // what a 16-bit record address reaches
 
-void AppendHexByte(std::string& out, unsigned value) {
-  static const char kDigits[] = "0123456789ABCDEF";
-  out += kDigits[(value >> 4) & 0xf];
-  out += kDigits[value & 0xf];
-}
-
 }  // namespace
-
-std::string HexRecord(std::uint16_t address, std::uint8_t type, const std::uint8_t* data,
-                      std::size_t length) {
-  std::string record = ":";
-  record.reserve(11 + 2 * length);
-  unsigned sum = static_cast<unsigned>(length) + (address >> 8) + (address & 0xff) + type;
-  AppendHexByte(record, static_cast<unsigned>(length));
-  AppendHexByte(record, address >> 8);
-  AppendHexByte(record, address & 0xff);
-  AppendHexByte(record, type);
-  for (std::size_t i = 0; i < length; ++i) {
-    AppendHexByte(record, data[i]);
-    sum += data[i];
-  }
-  // The two's complement makes all the record's bytes sum to zero.
-  AppendHexByte(record, (0x100 - (sum & 0xff)) & 0xff);
-  return record;
-}
 
 HexImageSummary WriteHexImage(std::ostream& out, const HexImageOptions& options) {
   HexImageSummary summary;
@@ -47,7 +25,8 @@ HexImageSummary WriteHexImage(std::ostream& out, const HexImageOptions& options)
       page = address / kPageSize;
       const std::uint8_t upper[2] = {static_cast<std::uint8_t>(page >> 8),
                                      static_cast<std::uint8_t>(page & 0xff)};
-      out << HexRecord(0, 4, upper, 2) << options.line_end;
+      out << intel_hex::FormatRecord(0, intel_hex::kExtendedLinearAddress, upper, 2)
+          << options.line_end;
       ++summary.address_records;
     }
     const std::uint64_t page_end = (page + 1) * kPageSize;
@@ -56,11 +35,12 @@ HexImageSummary WriteHexImage(std::ostream& out, const HexImageOptions& options)
     for (std::size_t i = 0; i < length; ++i) {
       data[i] = static_cast<std::uint8_t>(random() >> 56);
     }
-    out << HexRecord(static_cast<std::uint16_t>(address % kPageSize), 0, data.data(), length)
+    out << intel_hex::FormatRecord(static_cast<std::uint16_t>(address % kPageSize),
+                                   intel_hex::kData, data.data(), length)
         << options.line_end;
     ++summary.data_records;
     address += length;
   }
-  out << HexRecord(0, 1, nullptr, 0) << options.line_end;
+  out << intel_hex::FormatRecord(0, intel_hex::kEndOfFile, nullptr, 0) << options.line_end;
   return summary;
 }

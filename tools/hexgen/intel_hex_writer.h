@@ -26,7 +26,3 @@ struct HexImageSummary {
 // ":00000001FF". No data record crosses a page boundary, since its 16-bit
 // address could not express that. Options must be valid (see above).
 HexImageSummary WriteHexImage(std::ostream& out, const HexImageOptions& options);
-
-// One record: ':' + length, address, type, data and checksum as upper-case hex.
-std::string HexRecord(std::uint16_t address, std::uint8_t type, const std::uint8_t* data,
-                      std::size_t length);

@@ -1,6 +1,9 @@
 #include "unit_protocol.h"
 
+#include <optional>
 #include <utility>
+
+#include "hex/intel_hex.h"
 
 namespace {
 
@@ -9,24 +12,9 @@ namespace {
 constexpr std::size_t kMaxTokenLength = 32;
 // How much of a run of skipped bytes the diagnostics show.
 constexpr std::size_t kMaxShownSkipped = 48;
-// ':' + length, address (4), type, checksum: the characters around the data.
-constexpr std::size_t kRecordOverhead = 11;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') {
-    return c - '0';
-  }
-  if (c >= 'A' && c <= 'F') {
-    return c - 'A' + 10;
-  }
-  if (c >= 'a' && c <= 'f') {
-    return c - 'a' + 10;
-  }
-  return -1;
-}
-
+// The byte at `index` of a record whose characters are all hex digits.
 int ByteAt(std::string_view record, std::size_t index) {
-  return HexValue(record[1 + 2 * index]) * 16 + HexValue(record[2 + 2 * index]);
+  return *intel_hex::HexByte(record[1 + 2 * index], record[2 + 2 * index]);
 }
 
 bool IsTokenChar(char c) {
@@ -39,32 +27,30 @@ bool IsAddressing(std::string_view token) {
 
 // "data, checksum ok" and the like. The unit answers every complete record
 // alike; the note only helps whoever reads the diagnostics.
-std::string DescribeRecord(std::string_view record) {
-  const std::size_t bytes = (record.size() - 1) / 2;
-  int sum = 0;
-  for (std::size_t i = 0; i < bytes; ++i) {
-    sum += ByteAt(record, i);
+std::string DescribeRecord(std::string_view text) {
+  const std::optional<intel_hex::Record> record = intel_hex::ParseRecord(text);
+  if (!record) {
+    return "malformed";
   }
   std::string note;
-  switch (ByteAt(record, 3)) {
-    case 0:
+  switch (record->type) {
+    case intel_hex::kData:
       note = "data";
       break;
-    case 1:
+    case intel_hex::kEndOfFile:
       note = "end of file";
       break;
-    case 2:
+    case intel_hex::kExtendedSegmentAddress:
       note = "extended segment address";
       break;
-    case 4:
+    case intel_hex::kExtendedLinearAddress:
       note = "extended linear address";
       break;
     default:
-      note = "type " + std::to_string(ByteAt(record, 3));
+      note = "type " + std::to_string(record->type);
       break;
   }
-  note += (sum & 0xff) == 0 ? ", checksum ok" : ", BAD CHECKSUM";
-  return note;
+  return note + (record->checksum_ok ? ", checksum ok" : ", BAD CHECKSUM");
 }
 
 }  // namespace
@@ -96,13 +82,13 @@ std::vector<UnitMessage> UnitProtocol::Feed(std::string_view bytes) {
         }
         break;
       case State::kRecord:
-        if (HexValue(c) < 0) {
+        if (intel_hex::HexDigit(c) < 0) {
           BeginSkip(c);
           break;
         }
         current_ += c;
         if (current_.size() == 3) {
-          record_length_ = kRecordOverhead + 2 * static_cast<std::size_t>(ByteAt(current_, 0));
+          record_length_ = intel_hex::RecordChars(static_cast<std::size_t>(ByteAt(current_, 0)));
         }
         if (record_length_ != 0 && current_.size() == record_length_) {
           FinishRecord(out);

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <streambuf>
+#include <string>
+
+// Lines of a text file as the program reads them: a line ends at CR LF, at a
+// bare LF or at a bare CR, so files written on any system read the same.
+// Nothing else in a line is touched.
+
+// What the program writes at the end of every line.
+inline constexpr const char* kLineBreak = "\r\n";
+
+// Reads the next line into `line`, without its line break, and consumes the
+// break. False, with `line` empty, when nothing at all is left.
+bool ReadTextLine(std::streambuf& in, std::string& line);

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+#include "platform/background_work.h"
+#include "platform/text_files.h"
+#include "platform/time_source.h"
+#include "platform/window.h"
+
+// The narrow interfaces that the program's logic runs on, each with one job,
+// and the directory the program lives in. A backend provides the window and
+// the background work; the files and the clock are the same everywhere.
+struct Platform {
+  Window& window;
+  TextFiles& files;
+  TimeSource& clock;
+  BackgroundWork& background;
+  std::string program_dir;  // of the executable, without a trailing separator
+};

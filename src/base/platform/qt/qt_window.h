@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform/qt/text_pane.h"
+#include "platform/window.h"
+#include "ui/layout.h"
+
+class QAction;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+// The program's window over Qt Widgets, built from the layout table. It only
+// maps the Window operations onto widgets.
+class QtWindow : public QMainWindow, public Window {
+ public:
+  // program_dir is where the port menu's hints look for ports/comN links.
+  explicit QtWindow(std::string program_dir, QWidget* parent = nullptr);
+  ~QtWindow() override;
+
+  // Hands one event to the sink. Whatever escapes the handler is reported on
+  // stderr and stops here.
+  void Deliver(const WindowEvent& event);
+
+  // Every byte a text area holds, for whoever inspects the window.
+  std::string Text(TextArea area) const;
+
+  // --- Window ---
+  void SetEventSink(EventSink sink) override;
+  void SetCaption(Label label, const std::string& caption) override;
+  std::string Caption(Label label) override;
+  void SetTextColor(Label label, Color color) override;
+  void SetText(TextArea area, const std::string& text) override;
+  void AppendText(TextArea area, const std::string& text) override;
+  void SetChecked(MenuItem item, bool checked) override;
+  void SetCommandsEnabled(bool enabled) override;
+  void SetProgress(std::size_t done, std::size_t total) override;
+  void SetProgressText(const std::string& text, bool problem) override;
+  void SetFileToolTip(const std::string& text) override;
+  void MessageBox(const std::string& text, Icon icon) override;
+  void ShowOpen() override;
+  std::string FileName() override;
+  std::optional<PortDevices> ChooseDevices(const PortDevices& current) override;
+  void PumpEvents(Clock::time_point deadline) override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void BuildControls();
+  QWidget* BuildControl(QWidget* client, const ui::ControlSpec& spec);
+  QPushButton* BuildButton(QWidget* client, const ui::ControlSpec& spec);
+  QLabel* BuildLabel(QWidget* client, const ui::ControlSpec& spec);
+  QPlainTextEdit* BuildTextArea(QWidget* client, const ui::ControlSpec& spec);
+  void BuildProgressBand(QWidget* client);
+  void BuildMenus();
+  QAction* BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& spec);
+  void UpdatePortHints();
+  QLabel* LabelWidget(Label label) const;
+
+  std::string program_dir_;
+  EventSink sink_;
+
+  std::array<QPushButton*, CountOf<Button>()> buttons_{};
+  std::array<QLabel*, CountOf<Label>()> labels_{};
+  std::array<QPlainTextEdit*, CountOf<TextArea>()> areas_{};
+  std::array<std::unique_ptr<TextPane>, CountOf<TextArea>()> panes_;
+  QProgressBar* progress_bar_ = nullptr;
+  QLabel* progress_text_ = nullptr;
+  QWidget* first_focus_ = nullptr;
+  // What the program last set on each label, byte for byte: the label's own
+  // text has been through a character set conversion that need not round-trip.
+  std::array<std::string, CountOf<Label>()> captions_;
+  std::array<QAction*, kMenuItemSlots> menu_items_{};
+
+  std::string file_name_;
+  bool shown_before_ = false;
+};

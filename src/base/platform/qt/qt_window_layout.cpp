@@ -1,0 +1,258 @@
+// Builds the window from the layout table: every control at its place, in its
+// font, in tab order, and the menus with their shortcuts.
+#include <QAction>
+#include <QFileInfo>
+#include <QFont>
+#include <QLabel>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <QTextOption>
+
+#include "platform/device_names.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/qt_window.h"
+
+namespace {
+
+// Qt scales for high-resolution screens itself: the layout is given to it at
+// the classic 96 dots per inch.
+constexpr int kLayoutDpi = 96;
+
+int Px(int twips) {
+  return ui::TwipsToPixels(twips, kLayoutDpi);
+}
+
+QRect ToPixels(const ui::TwipsRect& rect) {
+  return QRect(Px(rect.left), Px(rect.top), Px(rect.width), Px(rect.height));
+}
+
+// The window is laid out for the classic Windows faces. Elsewhere they are
+// usually missing, so the closest free faces stand in: a sans serif face for
+// the dialog font and a monospace face for the text areas, whose hex lines
+// must stay in columns.
+void RegisterFontSubstitutes() {
+  QFont::insertSubstitutions(
+      QString::fromLatin1(ui::kDialogFace),
+      {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Liberation Sans"),
+       QStringLiteral("Arial"), QStringLiteral("DejaVu Sans"), QStringLiteral("FreeSans")});
+  QFont::insertSubstitutions(
+      QString::fromLatin1(ui::kFixedFace),
+      {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono"),
+       QStringLiteral("Courier"), QStringLiteral("Nimbus Mono PS"), QStringLiteral("FreeMono")});
+}
+
+QFont MakeFont(const ui::FontSpec& spec) {
+  QFont font(QString::fromLatin1(spec.family));
+  font.setStyleHint(spec.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
+  font.setPointSizeF(spec.points);
+  font.setBold(spec.bold);
+  font.setFixedPitch(spec.fixed_pitch);
+  return font;
+}
+
+EventKind ClickEvent(Button button) {
+  switch (button) {
+    case Button::kSetFname:
+      return EventKind::kSetFnameClicked;
+    case Button::kGetRev:
+      return EventKind::kGetRevClicked;
+    default:
+      return EventKind::kDownloadClicked;
+  }
+}
+
+EventKind ChoiceEvent(MenuItem item) {
+  if (item == MenuItem::kTBX4_Ack) {
+    return EventKind::kAckOptionChosen;
+  }
+  return IsPortItem(item) ? EventKind::kPortChosen : EventKind::kAssignDevicesChosen;
+}
+
+// Whether the device of a port is there now.
+bool DevicePresent(const std::string& device) {
+#ifdef _WIN32
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    if (FromQ(info.portName()) == device) {
+      return true;
+    }
+  }
+  return false;
+#else
+  return QFileInfo::exists(ToQ(device));
+#endif
+}
+
+}  // namespace
+
+QtWindow::QtWindow(std::string program_dir, QWidget* parent)
+    : QMainWindow(parent), program_dir_(std::move(program_dir)) {
+  RegisterFontSubstitutes();
+  setWindowTitle(ToQ(ui::kWindowCaption));
+  BuildControls();
+  BuildMenus();
+  // The window has one size: the layout was made for it and nothing in it
+  // follows a resize.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QtWindow::~QtWindow() = default;
+
+void QtWindow::BuildControls() {
+  auto* client = new QWidget(this);
+  client->setFixedSize(Px(ui::kClientWidthTwips), Px(ui::kClientHeightTwips));
+  setCentralWidget(client);
+
+  // Built in tab order, which is also the order the focus chain starts in.
+  QWidget* previous = nullptr;
+  for (const ui::ControlSpec& spec : ui::kControls) {
+    QWidget* widget = BuildControl(client, spec);
+    widget->setObjectName(QString::fromLatin1(spec.name));
+    widget->setGeometry(ToPixels(spec.rect));
+    widget->setFont(MakeFont(spec.font));
+    if (widget->focusPolicy() == Qt::NoFocus) {
+      continue;
+    }
+    if (previous == nullptr) {
+      first_focus_ = widget;
+    } else {
+      QWidget::setTabOrder(previous, widget);
+    }
+    previous = widget;
+  }
+  BuildProgressBand(client);
+}
+
+QWidget* QtWindow::BuildControl(QWidget* client, const ui::ControlSpec& spec) {
+  switch (spec.kind) {
+    case ui::ControlKind::kButton:
+      return BuildButton(client, spec);
+    case ui::ControlKind::kLabel:
+      return BuildLabel(client, spec);
+    case ui::ControlKind::kTextArea:
+      break;
+  }
+  return BuildTextArea(client, spec);
+}
+
+QPushButton* QtWindow::BuildButton(QWidget* client, const ui::ControlSpec& spec) {
+  auto* button = new QPushButton(ToQ(spec.design_text), client);
+  // Enter presses the focused button, as the platform's users expect.
+  button->setAutoDefault(true);
+  const EventKind click = ClickEvent(spec.button);
+  connect(button, &QPushButton::clicked, this, [this, click] { Deliver(WindowEvent{click}); });
+  buttons_.at(Index(spec.button)) = button;
+  return button;
+}
+
+QLabel* QtWindow::BuildLabel(QWidget* client, const ui::ControlSpec& spec) {
+  auto* label = new QLabel(client);
+  // File names may hold '<' or '&'; they are shown as they are.
+  label->setTextFormat(Qt::PlainText);
+  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  label->setWordWrap(true);
+  label->setFocusPolicy(Qt::NoFocus);
+  labels_.at(Index(spec.label)) = label;
+  SetCaption(spec.label, spec.design_text);
+  SetTextColor(spec.label, ui::kLabelDesignColor);
+  return label;
+}
+
+QPlainTextEdit* QtWindow::BuildTextArea(QWidget* client, const ui::ControlSpec& spec) {
+  auto* edit = new QPlainTextEdit(client);
+  edit->setReadOnly(true);
+  // Read-only, yet the user may still tab in and move about to copy text.
+  edit->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  edit->setFocusPolicy(Qt::StrongFocus);
+  edit->setTabChangesFocus(true);
+  edit->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // Long runs of hex have no spaces; they wrap wherever the edge falls.
+  edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  edit->setVerticalScrollBarPolicy(spec.vertical_scroll_bar ? Qt::ScrollBarAlwaysOn
+                                                            : Qt::ScrollBarAlwaysOff);
+  if (!spec.border) {
+    edit->setFrameShape(QFrame::NoFrame);
+  }
+  // Nobody edits these areas, and an undo history of a download's worth of
+  // appends would only grow.
+  edit->setUndoRedoEnabled(false);
+  // The font first: the pane measures the width in characters.
+  edit->setFont(MakeFont(spec.font));
+  areas_.at(Index(spec.area)) = edit;
+  panes_.at(Index(spec.area)) = std::make_unique<TextPane>(edit);
+  return edit;
+}
+
+void QtWindow::BuildProgressBand(QWidget* client) {
+  progress_bar_ = new QProgressBar(client);
+  progress_bar_->setObjectName(QStringLiteral("progress"));
+  progress_bar_->setGeometry(ToPixels(ui::kProgressBarRect));
+  progress_bar_->setTextVisible(false);
+  progress_bar_->setRange(0, 1);
+  progress_bar_->setValue(0);
+
+  progress_text_ = new QLabel(client);
+  progress_text_->setObjectName(QStringLiteral("progress_text"));
+  progress_text_->setGeometry(ToPixels(ui::kProgressTextRect));
+  progress_text_->setFont(MakeFont(ui::kProgressFont));
+  progress_text_->setTextFormat(Qt::PlainText);
+  progress_text_->setFocusPolicy(Qt::NoFocus);
+}
+
+void QtWindow::BuildMenus() {
+  QMenu* port_menu = nullptr;
+  for (const ui::MenuSpec& menu_spec : ui::kMenus) {
+    QMenu* menu = menuBar()->addMenu(ToQ(menu_spec.caption));
+    for (std::size_t i = 0; i < menu_spec.item_count; ++i) {
+      const ui::MenuItemSpec& spec = ui::kMenuItems.at(menu_spec.first_item + i);
+#ifdef _WIN32
+      if (spec.linux_only) {
+        continue;
+      }
+#endif
+      if (spec.separator_before) {
+        menu->addSeparator();
+      }
+      menu_items_.at(Index(spec.item)) = BuildMenuItem(menu, spec);
+      if (IsPortItem(spec.item)) {
+        port_menu = menu;
+      }
+    }
+  }
+  // Each port item tells which device it stands for, looked up afresh each
+  // time the menu opens since adapters come and go.
+  port_menu->setToolTipsVisible(true);
+  connect(port_menu, &QMenu::aboutToShow, this, [this] { UpdatePortHints(); });
+  UpdatePortHints();
+}
+
+QAction* QtWindow::BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& spec) {
+  QAction* action = menu->addAction(ToQ(spec.caption));
+  action->setObjectName(QString::fromLatin1(spec.name));
+  action->setCheckable(spec.checkable);
+  if (spec.ctrl_function_key > 0) {
+    const int key = Qt::Key_F1 + (spec.ctrl_function_key - 1);
+    action->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(key)));
+  }
+  // The handler decides what ends up checked; Qt's own toggle on trigger
+  // happens first and is overwritten by it.
+  const int port = IsPortItem(spec.item) ? static_cast<int>(spec.item) : 0;
+  const WindowEvent event{ChoiceEvent(spec.item), port};
+  connect(action, &QAction::triggered, this, [this, event] { Deliver(event); });
+  return action;
+}
+
+void QtWindow::UpdatePortHints() {
+  for (int port = kFirstPort; port <= kLastPort; ++port) {
+    const std::string device = DevicePathForPort(port, program_dir_);
+    const QString hint = ToQ(PortHint(port, device, DevicePresent(device)));
+    QAction* item = menu_items_.at(Index(PortItem(port)));
+    item->setToolTip(hint);
+    item->setStatusTip(hint);
+  }
+}

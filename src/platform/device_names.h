@@ -1,9 +1,0 @@
-#pragma once
-
-#include <string>
-
-// The device behind COMN. On Windows it is "COMN". Elsewhere it is
-// <program dir>/ports/comN when that exists (a link the user makes, without
-// root, to /dev/ttyUSB0 or the like), else /dev/ttyS<N-1>. Links are resolved
-// to the real device, so that two names for one device lock the same device.
-std::string DevicePathForPort(int port, const std::string& program_dir);

@@ -1,0 +1,16 @@
+#include "programs/qt_program.h"
+
+QtProgram::QtProgram(const std::string& program_dir, const SerialWrapper& wrap)
+    : window_(program_dir),
+      background_(&window_),
+      comm1_(program_dir, [this] { window_.Deliver({EventKind::kSerialNotification}); }),
+      wrapped_comm1_(wrap ? wrap(comm1_) : nullptr),
+      dld_(Platform{window_, files_, clock_, background_, program_dir},
+           wrapped_comm1_ ? *wrapped_comm1_ : comm1_) {
+  window_.SetEventSink([this](const WindowEvent& event) { dld_.Dispatch(event); });
+}
+
+void QtProgram::Start() {
+  window_.show();
+  window_.Deliver({EventKind::kLoad});
+}
