@@ -29,6 +29,10 @@ class TBX4_Dld {
   // The window's life.
   void Form_Load();
   void Form_Unload();
+  // The shut-down without the settings file, for a front end that keeps
+  // none: a download running in a wait ends quietly, sending nothing more,
+  // and the port is closed.
+  void EndSession();
 
   // User commands.
   void Dload_TBX4_Click();

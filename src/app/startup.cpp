@@ -24,3 +24,8 @@ void TBX4_Dld::Form_Unload() {
   SaveSettings();
   ClosePort();
 }
+
+void TBX4_Dld::EndSession() {
+  shut_down_ = true;
+  ClosePort();
+}
