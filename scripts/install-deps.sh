@@ -5,8 +5,9 @@ set -euo pipefail
 
 # clang and its runtime (libFuzzer, sanitizers) are for scripts/fuzz.sh;
 # g++-mingw-w64-x86-64-posix for scripts/check-windows-build.sh.
+# clang-tidy for scripts/check-code.sh.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgtest-dev
-          fonts-dejavu-core clang libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
+          fonts-dejavu-core clang clang-tidy libclang-rt-14-dev g++-mingw-w64-x86-64-posix)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -11,8 +11,13 @@ build=build-test
 rm -rf "$build"
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j "$(nproc)"
-# One test at a time: some measure latency and CPU use.
-ctest --test-dir "$build" --output-on-failure
+# Tests that bound wall-clock or CPU time (label "timing") run on their own,
+# after the rest, one at a time.
+ctest --test-dir "$build" --output-on-failure -LE timing
+ctest --test-dir "$build" --output-on-failure -L timing
+
+# Function size and complexity (clang-tidy, when present), file size, layering.
+scripts/check-code.sh "$build"
 
 # The logic libraries must keep building for Windows (skipped without mingw-w64).
 scripts/check-windows-build.sh
@@ -22,7 +27,9 @@ asan=build-test-asan
 rm -rf "$asan"
 cmake -S . -B "$asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTBX4_SANITIZE=ON
 cmake --build "$asan" -j "$(nproc)"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-  ctest --test-dir "$asan" --output-on-failure
+export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+ctest --test-dir "$asan" --output-on-failure -LE timing
+ctest --test-dir "$asan" --output-on-failure -L timing
+unset ASAN_OPTIONS UBSAN_OPTIONS
 
 scripts/fuzz.sh 30

@@ -71,6 +71,8 @@ class TBX4_Dld {
 
   // Settings file.
   void LoadSettings(ErrorTrap& trap);
+  void WriteDefaultSettings(ErrorTrap& trap, const std::string& path);
+  void ReadSettingsFields();
   void SaveSettings();
 
   // Serial port.

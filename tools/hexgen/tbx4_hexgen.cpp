@@ -41,76 +41,104 @@ int Fail(const std::string& message) {
   return 2;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  const std::vector<std::string> args(argv + 1, argv + argc);
+struct Request {
   HexImageOptions options;
   bool have_bytes = false;
+  bool help = false;
   std::string out_path;
+};
+
+// Takes the value of one option; an empty answer means it was accepted,
+// anything else says why not.
+std::string TakeValue(const std::string& option, const std::string& value, Request& request) {
+  std::uint64_t number = 0;
+  if (option == "--bytes") {
+    if (!ParseNumber(value, kMaxImageBytes, number)) {
+      return "--bytes: not a whole number from 0 to 4294967296: " + value;
+    }
+    request.options.bytes = number;
+    request.have_bytes = true;
+  } else if (option == "--record-size") {
+    if (!ParseNumber(value, 255, number) || number == 0) {
+      return "--record-size: not a whole number from 1 to 255: " + value;
+    }
+    request.options.record_size = static_cast<unsigned>(number);
+  } else if (option == "--seed") {
+    if (!ParseNumber(value, UINT64_MAX, number)) {
+      return "--seed: not a whole number: " + value;
+    }
+    request.options.seed = number;
+  } else if (value == "crlf" || value == "lf") {
+    request.options.line_end = value == "crlf" ? "\r\n" : "\n";
+  } else {
+    return "--line-end: crlf or lf, not " + value;
+  }
+  return "";
+}
+
+bool TakesValue(const std::string& arg) {
+  return arg == "--bytes" || arg == "--record-size" || arg == "--seed" || arg == "--line-end";
+}
+
+// Reads the command line into `request`; says why when it cannot.
+std::string Parse(const std::vector<std::string>& args, Request& request) {
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
+      request.help = true;
+      return "";
     }
-    if (arg == "--bytes" || arg == "--record-size" || arg == "--seed" || arg == "--line-end") {
-      if (i + 1 >= args.size()) {
-        return Fail(arg + " needs a value");
-      }
-      const std::string& value = args[++i];
-      std::uint64_t number = 0;
-      if (arg == "--bytes") {
-        if (!ParseNumber(value, kMaxImageBytes, number)) {
-          return Fail("--bytes: not a whole number from 0 to 4294967296: " + value);
-        }
-        options.bytes = number;
-        have_bytes = true;
-      } else if (arg == "--record-size") {
-        if (!ParseNumber(value, 255, number) || number == 0) {
-          return Fail("--record-size: not a whole number from 1 to 255: " + value);
-        }
-        options.record_size = static_cast<unsigned>(number);
-      } else if (arg == "--seed") {
-        if (!ParseNumber(value, UINT64_MAX, number)) {
-          return Fail("--seed: not a whole number: " + value);
-        }
-        options.seed = number;
-      } else if (value == "crlf" || value == "lf") {
-        options.line_end = value == "crlf" ? "\r\n" : "\n";
-      } else {
-        return Fail("--line-end: crlf or lf, not " + value);
-      }
+    std::string why;
+    if (TakesValue(arg)) {
+      why = i + 1 < args.size() ? TakeValue(arg, args[++i], request) : arg + " needs a value";
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      return Fail("unknown option: " + arg);
-    } else if (out_path.empty()) {
-      out_path = arg;
+      why = "unknown option: " + arg;
+    } else if (request.out_path.empty()) {
+      request.out_path = arg;
     } else {
-      return Fail("more than one output file: " + arg);
+      why = "more than one output file: " + arg;
+    }
+    if (!why.empty()) {
+      return why;
     }
   }
-  if (!have_bytes) {
-    return Fail("--bytes is required");
+  if (!request.have_bytes) {
+    return "--bytes is required";
   }
-  if (out_path.empty()) {
-    return Fail("no output file");
-  }
+  return request.out_path.empty() ? "no output file" : "";
+}
 
+int Write(const Request& request) {
   // Binary, so the line ends are exactly the ones asked for on every system.
-  std::ofstream out(out_path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(request.out_path, std::ios::binary | std::ios::trunc);
   if (!out) {
-    std::fprintf(stderr, "tbx4-hexgen: cannot write %s\n", out_path.c_str());
+    std::fprintf(stderr, "tbx4-hexgen: cannot write %s\n", request.out_path.c_str());
     return 1;
   }
-  const HexImageSummary summary = WriteHexImage(out, options);
+  const HexImageSummary summary = WriteHexImage(out, request.options);
   out.close();
   if (!out) {
-    std::fprintf(stderr, "tbx4-hexgen: error writing %s\n", out_path.c_str());
+    std::fprintf(stderr, "tbx4-hexgen: error writing %s\n", request.out_path.c_str());
     return 1;
   }
-  std::printf("%s: %llu data bytes in %llu data records, %llu address records\n", out_path.c_str(),
-              static_cast<unsigned long long>(options.bytes),
+  std::printf("%s: %llu data bytes in %llu data records, %llu address records\n",
+              request.out_path.c_str(), static_cast<unsigned long long>(request.options.bytes),
               static_cast<unsigned long long>(summary.data_records),
               static_cast<unsigned long long>(summary.address_records));
   return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Request request;
+  const std::string why = Parse(std::vector<std::string>(argv + 1, argv + argc), request);
+  if (!why.empty()) {
+    return Fail(why);
+  }
+  if (request.help) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  return Write(request);
 }

@@ -35,6 +35,10 @@ Record lines are counted from the start, the end-of-file record included.
 
 namespace {
 
+constexpr long kMaxDelayMs = 3'600'000;
+constexpr long kMaxBaud = 10'000'000;
+constexpr long kNoLimit = std::numeric_limits<long>::max();
+
 bool ParseCount(const std::string& text, long max, long& value) {
   const char* const end = text.data() + text.size();
   long parsed = 0;
@@ -46,76 +50,118 @@ bool ParseCount(const std::string& text, long max, long& value) {
   return true;
 }
 
+struct Switch {
+  const char* name;
+  bool SimOptions::*member;
+};
+struct Text {
+  const char* name;
+  std::string SimOptions::*member;
+  const char* when_empty;  // the error for an empty value; nullptr: empty is fine
+};
+struct Count {
+  const char* name;
+  long SimOptions::*member;
+  long max;
+};
+
+constexpr Switch kSwitches[] = {
+    {"--silent", &SimOptions::silent},   {"--split", &SimOptions::split},
+    {"--garbage", &SimOptions::garbage}, {"--quiet", &SimOptions::quiet},
+    {"--help", &SimOptions::help},       {"-h", &SimOptions::help}};
+constexpr Text kTexts[] = {{"--link", &SimOptions::link_path, "--link needs a path"},
+                           {"--revision", &SimOptions::revision, nullptr},
+                           {"--record", &SimOptions::record_path, "--record needs a file name"}};
+constexpr Count kCounts[] = {{"--delay-ms", &SimOptions::delay_ms, kMaxDelayMs},
+                             {"--stop-after", &SimOptions::stop_after, kNoLimit},
+                             {"--hangup-after", &SimOptions::hangup_after, kNoLimit}};
+
+// Walks the arguments; every option with a value takes the next argument.
+class Parser {
+ public:
+  Parser(const std::vector<std::string>& args, SimOptions& options, std::string& error)
+      : args_(args), options_(options), error_(error) {}
+
+  bool Run() {
+    for (next_ = 0; next_ < args_.size();) {
+      if (!One(args_[next_++])) {
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  bool One(const std::string& arg) {
+    for (const Switch& option : kSwitches) {
+      if (arg == option.name) {
+        options_.*option.member = true;
+        return true;
+      }
+    }
+    for (const Text& option : kTexts) {
+      if (arg == option.name) {
+        return TextValue(arg, options_.*option.member, option.when_empty);
+      }
+    }
+    for (const Count& option : kCounts) {
+      if (arg == option.name) {
+        return CountValue(arg, option.max, options_.*option.member);
+      }
+    }
+    if (arg == "--baud") {
+      return Baud(arg);
+    }
+    return Fail("unknown argument: " + arg);
+  }
+
+  bool Value(const std::string& arg, std::string& out) {
+    if (next_ >= args_.size()) {
+      return Fail(arg + " needs a value");
+    }
+    out = args_[next_++];
+    return true;
+  }
+
+  bool TextValue(const std::string& arg, std::string& out, const char* when_empty) {
+    if (!Value(arg, out)) {
+      return false;
+    }
+    return when_empty == nullptr || !out.empty() || Fail(when_empty);
+  }
+
+  bool CountValue(const std::string& arg, long max, long& out) {
+    std::string text;
+    if (!Value(arg, text)) {
+      return false;
+    }
+    return ParseCount(text, max, out) ||
+           Fail(arg + ": not a whole number from 0 to " + std::to_string(max) + ": " + text);
+  }
+
+  bool Baud(const std::string& arg) {
+    long baud = 0;
+    if (!CountValue(arg, kMaxBaud, baud)) {
+      return false;
+    }
+    options_.baud = static_cast<int>(baud);
+    return baud > 0 || Fail("--baud must be above 0");
+  }
+
+  bool Fail(const std::string& why) {
+    error_ = why;
+    return false;
+  }
+
+  const std::vector<std::string>& args_;
+  SimOptions& options_;
+  std::string& error_;
+  std::size_t next_ = 0;
+};
+
 }  // namespace
 
 bool ParseSimOptions(const std::vector<std::string>& args, SimOptions& options,
                      std::string& error) {
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    // Every option with a value takes it from the next argument.
-    const auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) {
-        error = arg + " needs a value";
-        return false;
-      }
-      out = args[++i];
-      return true;
-    };
-    const auto count = [&](long max, long& out) {
-      std::string text;
-      if (!value(text)) {
-        return false;
-      }
-      if (!ParseCount(text, max, out)) {
-        error = arg + ": not a whole number from 0 to " + std::to_string(max) + ": " + text;
-        return false;
-      }
-      return true;
-    };
-    bool ok = true;
-    if (arg == "--link") {
-      ok = value(options.link_path) && !options.link_path.empty();
-      if (!ok && error.empty()) {
-        error = "--link needs a path";
-      }
-    } else if (arg == "--revision") {
-      ok = value(options.revision);
-    } else if (arg == "--delay-ms") {
-      ok = count(3'600'000, options.delay_ms);
-    } else if (arg == "--silent") {
-      options.silent = true;
-    } else if (arg == "--stop-after") {
-      ok = count(std::numeric_limits<long>::max(), options.stop_after);
-    } else if (arg == "--hangup-after") {
-      ok = count(std::numeric_limits<long>::max(), options.hangup_after);
-    } else if (arg == "--split") {
-      options.split = true;
-    } else if (arg == "--baud") {
-      long baud = 0;
-      ok = count(10'000'000, baud);
-      if (ok && baud == 0) {
-        error = "--baud must be above 0";
-        ok = false;
-      }
-      options.baud = static_cast<int>(baud);
-    } else if (arg == "--garbage") {
-      options.garbage = true;
-    } else if (arg == "--record") {
-      ok = value(options.record_path) && !options.record_path.empty();
-      if (!ok && error.empty()) {
-        error = "--record needs a file name";
-      }
-    } else if (arg == "--quiet") {
-      options.quiet = true;
-    } else if (arg == "--help" || arg == "-h") {
-      options.help = true;
-    } else {
-      error = "unknown argument: " + arg;
-      ok = false;
-    }
-    if (!ok) {
-      return false;
-    }
-  }
-  return true;
+  return Parser(args, options, error).Run();
 }

@@ -10,6 +10,8 @@ namespace {
 // Longer tokens are noise; giving up on them bounds what a stream of junk
 // without any ';' can make us keep.
 constexpr std::size_t kMaxTokenLength = 32;
+// ':' and the two digits of the length byte.
+constexpr std::size_t kLengthDigitsEnd = 3;
 // How much of a run of skipped bytes the diagnostics show.
 constexpr std::size_t kMaxShownSkipped = 48;
 // The byte at `index` of a record whose characters are all hex digits.
@@ -82,17 +84,7 @@ std::vector<UnitMessage> UnitProtocol::Feed(std::string_view bytes) {
         }
         break;
       case State::kRecord:
-        if (intel_hex::HexDigit(c) < 0) {
-          BeginSkip(c);
-          break;
-        }
-        current_ += c;
-        if (current_.size() == 3) {
-          record_length_ = intel_hex::RecordChars(static_cast<std::size_t>(ByteAt(current_, 0)));
-        }
-        if (record_length_ != 0 && current_.size() == record_length_) {
-          FinishRecord(out);
-        }
+        GrowRecord(c, out);
         break;
       case State::kSkip:
         Skip(c);
@@ -100,6 +92,22 @@ std::vector<UnitMessage> UnitProtocol::Feed(std::string_view bytes) {
     }
   }
   return out;
+}
+
+// A record is complete once it has as many characters as its length byte
+// says; a character that is no hex digit spoils it.
+void UnitProtocol::GrowRecord(char c, std::vector<UnitMessage>& out) {
+  if (intel_hex::HexDigit(c) < 0) {
+    BeginSkip(c);
+    return;
+  }
+  current_ += c;
+  if (current_.size() == kLengthDigitsEnd) {
+    record_length_ = intel_hex::RecordChars(static_cast<std::size_t>(ByteAt(current_, 0)));
+  }
+  if (record_length_ != 0 && current_.size() == record_length_) {
+    FinishRecord(out);
+  }
 }
 
 // The partial token or record goes into the skipped run together with the

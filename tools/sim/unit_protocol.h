@@ -65,6 +65,7 @@ class UnitProtocol {
   void Discard(std::string_view why, std::vector<UnitMessage>& out);
   void DiscardRecordOrNoise(std::vector<UnitMessage>& out);
   void StartRecord(std::vector<UnitMessage>& out);
+  void GrowRecord(char c, std::vector<UnitMessage>& out);
   void DropPrefix(std::vector<UnitMessage>& out);
   void BeginSkip(char byte);
   void Skip(char byte);

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# The limits the code keeps, checked: clang-tidy with the committed
+# .clang-tidy (function size and complexity) over src/ and tools/, no source
+# file in src/ over 350 lines, and the layering the include directories
+# enforce, spelled out: the neutral layers include nothing of the program.
+#
+#   scripts/check-code.sh BUILD_DIR    (a configured build: compile_commands.json)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:?usage: scripts/check-code.sh BUILD_DIR}
+status=0
+
+too_long=$(find src -name '*.cpp' -o -name '*.h' | xargs wc -l | awk '$2 != "total" && $1 > 350')
+if [ -n "$too_long" ]; then
+  echo "Files over 350 lines:"; echo "$too_long"; status=1
+fi
+
+# base/ui and base/hex stand below everything; base/platform below the logic.
+check_includes() {  # folder, pattern of includes it must not have
+  local hits
+  hits=$(grep -rnE "#include \"($2)" "$1" || true)
+  if [ -n "$hits" ]; then
+    echo "$1 includes what stands above it:"; echo "$hits"; status=1
+  fi
+}
+check_includes src/base/ui 'platform|hex|app|state|link|firmware|programs|cli'
+check_includes src/base/hex 'platform|ui|app|state|link|firmware|programs|cli'
+check_includes src/base/platform 'app|state|link|firmware|programs|cli'
+for core in app state link firmware; do
+  check_includes "src/$core" 'programs|cli|platform/(qt|win32)/'
+  if grep -rnE '#include <Q' "src/$core"; then
+    echo "src/$core includes Qt"; status=1
+  fi
+done
+
+if command -v clang-tidy >/dev/null 2>&1; then
+  # Only what this build compiles for this platform (the Windows backend is
+  # checked by its own build).
+  files=$(find src tools -name '*.cpp' -not -path '*/win32/*' -not -name 'win32_*')
+  if ! echo "$files" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build" --quiet 2>/dev/null \
+       | grep -E "(warning|error): " ; then
+    echo "clang-tidy: nothing to report in src/ and tools/."
+  else
+    status=1
+  fi
+else
+  echo "clang-tidy not found: size and complexity limits not checked."
+fi
+exit $status
