@@ -35,7 +35,10 @@ void TBX4_Dld::Dispatch(const WindowEvent& event) {
       Comm1_OnComm();
       break;
     case EventKind::kAssignDevicesChosen:
+      AssignDevices_Click();
+      break;
     case EventKind::kFileDropped:
+      Form_DragDrop(event.path);
       break;
   }
 }

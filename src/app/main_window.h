@@ -50,6 +50,10 @@ class TBX4_Dld {
   void Setcomm9_Click() { Setcomm_Click(9); }
   void Setcomm10_Click() { Setcomm_Click(10); }
   void TBX4_Ack_Click();
+  // A file dropped on the window is chosen as the file dialog would choose it.
+  void Form_DragDrop(const std::string& path);
+  // Linux only: which device each of Com1..Com10 stands for.
+  void AssignDevices_Click();
 
   // The serial port's receive notification.
   void Comm1_OnComm();
@@ -63,6 +67,9 @@ class TBX4_Dld {
   TBX4_Globals& Globals() { return globals_; }
   const std::string& RxBuffer() const { return rx_buffer_; }
   bool ShutDown() const { return shut_down_; }
+  bool DownloadRunning() const { return downloads_running_ > 0; }
+  // Every "G" received so far.
+  std::size_t AcksReceived() const { return acks_received_; }
 
  private:
   // The settings file and the firmware image each have a handle of their own.
@@ -82,7 +89,8 @@ class TBX4_Dld {
   void ApplyLineSettings(ErrorTrap& trap);
   void SetCommPortFrom(const SettingValue& port_number);
 
-  // Menus.
+  // Menus and the file choice.
+  void ChooseImage(const std::string& path);
   void MarkPortMenu();
   void ClearPortMarks();
 
@@ -101,6 +109,8 @@ class TBX4_Dld {
   void CheckImage();
   void StartProgress();
   void ShowLineSent();
+  void ShowIfNeverAcknowledged();
+  class CommandsHeld;
 
   Window& window_;
   TextFiles& files_;
@@ -122,6 +132,8 @@ class TBX4_Dld {
   };
   DownloadProgress progress_;
   int downloads_running_ = 0;
+  std::size_t acks_received_ = 0;
+  std::size_t acks_at_start_ = 0;
   // Only the newest image check may show its result, which is kept for the
   // progress of the next download of that image.
   unsigned image_checks_ = 0;

@@ -1,3 +1,6 @@
+#include <filesystem>
+#include <system_error>
+
 #include "app/main_window.h"
 
 void TBX4_Dld::MarkPortMenu() {
@@ -21,11 +24,26 @@ void TBX4_Dld::ClearPortMarks() {
 void TBX4_Dld::SetFname_Click() {
   try {
     window_.ShowOpen();
-    globals_.HexFileName = window_.FileName();
-    window_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText());
+    ChooseImage(window_.FileName());
   } catch (const PlatformError&) {
+  }
+}
+
+// A folder is no image; several files dropped at once never get here.
+void TBX4_Dld::Form_DragDrop(const std::string& path) {
+  std::error_code ignored;
+  if (path.empty() || std::filesystem::is_directory(path, ignored)) {
     return;
   }
+  try {
+    ChooseImage(path);
+  } catch (const PlatformError&) {
+  }
+}
+
+void TBX4_Dld::ChooseImage(const std::string& path) {
+  globals_.HexFileName = path;
+  window_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText());
   CheckImage();
 }
 

@@ -3,16 +3,43 @@
 #include "link/protocol.h"
 #include "ui/texts.h"
 
-// Streams the chosen image to the unit one line at a time. The firmware file
-// stays on its own handle for the whole job, so a second press of the button
-// during a wait collides with the running download instead of interleaving
-// two images on the wire.
+// Holds the two commands back for as long as a download runs, whichever way
+// it ends: a second download would take the image's file handle from the
+// first and leave the unit half written, and a revision query would land in
+// the middle of the record stream. Greying the buttons only shows it; the
+// handlers themselves refuse, also to the keyboard.
+class TBX4_Dld::CommandsHeld {
+ public:
+  explicit CommandsHeld(TBX4_Dld& dld) : dld_(dld) {
+    ++dld_.downloads_running_;
+    Show(false);
+  }
+  ~CommandsHeld() {
+    --dld_.downloads_running_;
+    Show(true);
+  }
+  CommandsHeld(const CommandsHeld&) = delete;
+  CommandsHeld& operator=(const CommandsHeld&) = delete;
+
+ private:
+  void Show(bool enabled) {
+    ErrorTrap ignored;
+    ignored.Try([&] { dld_.window_.SetCommandsEnabled(enabled); });
+  }
+  TBX4_Dld& dld_;
+};
+
+// Streams the chosen image to the unit one line at a time.
 void TBX4_Dld::Dload_TBX4_Click() {
+  if (downloads_running_ > 0) {
+    return;
+  }
+  const CommandsHeld held(*this);
   if (window_.Caption(Label::kLabel1) == ui::kNoFileSelected) {
     SetFname_Click();
   }
   globals_.ReplyReceived = false;
-  ++downloads_running_;
+  acks_at_start_ = acks_received_;
   try {
     RunDownload();
   } catch (const PlatformError&) {
@@ -23,7 +50,6 @@ void TBX4_Dld::Dload_TBX4_Click() {
   }
   ErrorTrap ignored;
   ignored.Try([&] { files_.Close(kFirmwareHandle); });
-  --downloads_running_;
 }
 
 void TBX4_Dld::RunDownload() {
@@ -54,7 +80,9 @@ void TBX4_Dld::RunDownload() {
     }
   }
   SetStatus(ui::kDownloadComplete, ui::kRed);
-  SendOrFail(std::string(protocol::kEndOfDownload));
+  if (SendOrFail(std::string(protocol::kEndOfDownload))) {
+    ShowIfNeverAcknowledged();
+  }
 }
 
 // The unit's answer to the end-of-file record is not awaited.

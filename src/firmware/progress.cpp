@@ -63,3 +63,18 @@ void TBX4_Dld::ShowLineSent() {
     window_.SetProgressText(text, false);
   });
 }
+
+// With acknowledgments off a silent unit still ends in "Download Complete!":
+// every line was sent. Whether it arrived, only the unit's answers tell, so
+// the band says when not one came.
+void TBX4_Dld::ShowIfNeverAcknowledged() {
+  if (globals_.AckRequired.IsTrue() || acks_received_ != acks_at_start_) {
+    return;
+  }
+  ErrorTrap ignored;
+  ignored.Try([&] {
+    window_.SetProgressText(
+        LineOf(progress_.done, std::max(progress_.total, progress_.done)) + ui::kNeverAcknowledged,
+        true);
+  });
+}

@@ -5,13 +5,15 @@
 namespace {
 
 // A hand-edited settings file may hold anything where the port number goes;
-// the warning shows enough of it to recognise, not a screenful.
+// the warning shows enough of it to recognise, not a screenful: the sign
+// position, then this much of the value.
 constexpr std::size_t kLongestPortShown = 40;
+constexpr std::size_t kSignPosition = 1;
 
 std::string PortWarning(const SettingValue& port_number, const char* ending) {
   std::string shown = port_number.AsSignedText();
-  if (shown.size() > kLongestPortShown) {
-    shown = shown.substr(0, kLongestPortShown) + "...";
+  if (shown.size() > kSignPosition + kLongestPortShown) {
+    shown = shown.substr(0, kSignPosition + kLongestPortShown) + "...";
   }
   return ui::kPortWarningLead + shown + ending;
 }

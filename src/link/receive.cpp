@@ -19,6 +19,7 @@ void TBX4_Dld::Comm1_OnComm() {
     const char c = rx_buffer_[i];
     if (c == protocol::kAck) {
       globals_.ReplyReceived = true;
+      ++acks_received_;
       window_.AppendText(TextArea::kDebugBox, std::string(1, protocol::kAck));
       consumed = i + 1;
     } else if (c == protocol::kReplyEnd) {

@@ -57,7 +57,7 @@ void TBX4_Dld::SaveSettings() {
   const std::string path = SettingsFilePath(globals_.AppDir);
   ErrorTrap ignored;
   ignored.Try([&] { files_.Close(kSettingsHandle); });
-  ignored.Try([&] { files_.OpenForWriting(kSettingsHandle, path); });
+  ignored.Try([&] { files_.OpenForReplacing(kSettingsHandle, path); });
   ignored.Try([&] {
     files_.WriteLine(kSettingsHandle, FormatSettingsLine({globals_.PortNumber, globals_.HexFileName,
                                                           globals_.AckRequired}));

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/platform_error.h"
+
 void FakeTextFiles::OpenForReading(FileHandle handle, const std::string& path) {
   faults_.Check("OpenForReading");
   StdTextFiles::OpenForReading(handle, path);
@@ -28,8 +30,15 @@ bool FakeTextFiles::AtEnd(FileHandle handle) {
   return StdTextFiles::AtEnd(handle);
 }
 
+// A failing write leaves the file as a real one would: a replacement it was
+// writing is not put in place.
 void FakeTextFiles::WriteLine(FileHandle handle, const std::string& line) {
-  faults_.Check("WriteLine");
+  try {
+    faults_.Check("WriteLine");
+  } catch (const PlatformError&) {
+    MarkWriteFailed(handle);
+    throw;
+  }
   StdTextFiles::WriteLine(handle, line);
 }
 

@@ -97,6 +97,13 @@ void StdTextFiles::WriteLine(FileHandle handle, const std::string& line) {
   }
 }
 
+void StdTextFiles::MarkWriteFailed(FileHandle handle) {
+  const auto found = files_.find(handle);
+  if (found != files_.end()) {
+    found->second.write_failed = true;
+  }
+}
+
 void StdTextFiles::Close(FileHandle handle) {
   const auto found = files_.find(handle);
   if (found == files_.end()) {

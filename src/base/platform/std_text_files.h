@@ -28,6 +28,8 @@ class StdTextFiles : public TextFiles {
   static std::string ReplacementPath(const std::string& path);
 
  protected:
+  // A write to the handle failed: a replacement it writes is dropped on close.
+  void MarkWriteFailed(FileHandle handle);
   // Puts the finished temporary file in the place of `target`, in one step:
   // whoever looks finds the old file or the new one, never a part.
   virtual void Replace(const std::string& temporary, const std::string& target);
