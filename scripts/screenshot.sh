@@ -3,8 +3,13 @@
 # part way through a download of the sample image to the simulated unit (paced
 # like a real 4800-baud line), with dots and "G"s in the communications window
 # and the progress bar under way.
+#
+# Everything runs in a temporary folder of its own, and the image is named
+# ~/firmware/tbx4_v1.05.hex there (a folder literally named "~" in the
+# program's working folder), so the picture shows no path of this machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+root=$(pwd)
 
 tools=(xvfb xauth xdotool imagemagick)
 missing=()
@@ -19,18 +24,34 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# Built first, so that the demo below starts at once.
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTBX4_WITH_TESTS=OFF >/dev/null
 cmake --build build -j "$(nproc)" --target TBX4_Download tbx4-sim >/dev/null
 
+work=$(mktemp -d)
+sim=""
+cleanup() {
+  [ -n "$sim" ] && kill "$sim" 2>/dev/null
+  wait 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+mkdir -p "$work/app/ports" "$work/~/firmware"
+cp build/TBX4_Download "$work/app/"
+cp samples/tbx4_sample.hex "$work/~/firmware/tbx4_v1.05.hex"
+printf '1,"~/firmware/tbx4_v1.05.hex",#TRUE#\r\n' >"$work/app/tbx4_dld.ini"
+build/tools/sim/tbx4-sim --link "$work/app/ports/com1" --quiet --baud 4800 >"$work/sim.txt" &
+sim=$!
+for _ in $(seq 50); do [ -e "$work/app/ports/com1" ] && break; sleep 0.1; done
+
 mkdir -p docs
-out="$(pwd)/docs/screenshot.png"
-export TBX4_SCREENSHOT_OUT="$out"
+export TBX4_SCREENSHOT_OUT="$root/docs/screenshot.png" TBX4_WORK="$work"
 xvfb-run -a -s "-screen 0 800x700x24" bash -c '
   set -euo pipefail
-  scripts/demo.sh >/tmp/tbx4-screenshot.log 2>&1 &
-  demo=$!
+  cd "$TBX4_WORK"
+  app/TBX4_Download >"$TBX4_WORK/program.log" 2>&1 &
+  program=$!
   # The instructions box appears once the program has started.
   for _ in $(seq 600); do
     xdotool search --name "TBX4 Download Utility" >/dev/null 2>&1 && break
@@ -43,7 +64,7 @@ xvfb-run -a -s "-screen 0 800x700x24" bash -c '
   sleep 4
   window=$(xdotool search --name "Quenrick TBX4 Download Utility" | head -n1)
   import -window "$window" "$TBX4_SCREENSHOT_OUT"
-  pkill -x TBX4_Download || true
-  wait $demo || true
+  kill "$program"
+  wait "$program" || true
 '
-echo "Wrote $out"
+echo "Wrote docs/screenshot.png"

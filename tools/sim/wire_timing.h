@@ -41,7 +41,6 @@ class WireTiming {
   // The next received byte whose arrival time has come, and that time.
   std::optional<std::pair<char, TimePoint>> PopArrived(TimePoint now);
   std::optional<TimePoint> NextArrival() const;
-  bool ReceivePending() const { return !received_.empty(); }
 
   // An answer to a message whose last byte arrived at `arrived`.
   void Answer(std::string_view bytes, TimePoint arrived);

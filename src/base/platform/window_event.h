@@ -20,7 +20,7 @@ enum class EventKind {
 };
 
 struct WindowEvent {
-  // NOLINTNEXTLINE(google-explicit-constructor): an event kind is an event
+  // Not explicit: an event kind alone is an event, as {EventKind::kLoad}.
   WindowEvent(EventKind kind, int port = 0, std::string path = {})
       : kind(kind), port(port), path(std::move(path)) {}
 

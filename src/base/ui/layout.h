@@ -181,25 +181,7 @@ static_assert(kMenus.back().first_item + kMenus.back().item_count == kMenuItems.
               "every menu item belongs to a menu");
 static_assert(kMenuItems.size() + 1 == kMenuItemSlots,
               "every MenuItem value but the unused 0 has an entry");
-
-// The entry of a menu item.
-constexpr const MenuItemSpec& SpecOf(MenuItem item) {
-  for (const MenuItemSpec& spec : kMenuItems) {
-    if (spec.item == item) {
-      return spec;
-    }
-  }
-  return kMenuItems.front();  // not reached: every item has an entry (see above)
-}
-
-// The entry of a label, text area or button.
-constexpr const ControlSpec& SpecOf(Label label) {
-  for (const ControlSpec& spec : kControls) {
-    if (spec.kind == ControlKind::kLabel && spec.label == label) {
-      return spec;
-    }
-  }
-  return kControls.front();
-}
+static_assert(kControls.size() == CountOf<Button>() + CountOf<Label>() + CountOf<TextArea>(),
+              "every button, label and text area has its place, and nothing else");
 
 }  // namespace ui
