@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "ui/texts.h"
+
 namespace {
 
 constexpr double kNumericTrue = -1.0;
@@ -60,7 +62,7 @@ std::string SettingValue::AsText() const {
     return std::get<std::string>(value_);
   }
   if (IsBool()) {
-    return std::get<bool>(value_) ? "True" : "False";
+    return std::get<bool>(value_) ? ui::kTrueText : ui::kFalseText;
   }
   return "";
 }

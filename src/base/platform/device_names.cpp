@@ -22,6 +22,6 @@ std::string DevicePathForPort(int port, const std::string& program_dir) {
 }
 
 std::string PortHint(int port, const std::string& device, bool present) {
-  return "Com" + std::to_string(port) + ui::kPortHintIs + device + " (" +
+  return ui::kPortHintLead + std::to_string(port) + ui::kPortHintIs + device + " (" +
          (present ? ui::kPortPresent : ui::kPortNotPresent) + ")";
 }

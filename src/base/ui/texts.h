@@ -64,9 +64,15 @@ inline constexpr const char* kImageBadLine = " bad line";
 inline constexpr const char* kImageUnreadable = "The image cannot be read";
 
 // The port menu's hints: "Com1 is /dev/ttyS0 (present)".
+inline constexpr const char* kPortHintLead = "Com";
 inline constexpr const char* kPortHintIs = " is ";
 inline constexpr const char* kPortPresent = "present";
 inline constexpr const char* kPortNotPresent = "not present";
+
+// A Boolean where a text is shown (a hand-edited settings file may put one
+// in place of the file name).
+inline constexpr const char* kTrueText = "True";
+inline constexpr const char* kFalseText = "False";
 
 // The device assignment dialog.
 inline constexpr const char* kAssignDevicesTitle = "Assign Devices";
