@@ -112,6 +112,11 @@ bool UnitSession::OpenPort(TBX4_Dld& core, SerialControl& serial) {
   // The window's port choice: whatever the number, this unit's control opens
   // this unit's device.
   core.Setcomm_Click(kFirstPort);
+  // What the unit sent before the job (the answer to the end record of an
+  // earlier run, which came after that run had closed the port) is handled
+  // first, as the window handles it while it sits idle; the job then starts
+  // afresh, and a stale "G" cannot end its first wait early.
+  backend_.Pump(Clock::now());
   return serial.PortOpen();
 }
 

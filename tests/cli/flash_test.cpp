@@ -132,6 +132,25 @@ TEST(CliFlash, PulledCableEndsThatUnitWithAnErrorNotAHang) {
   EXPECT_EQ(Text(json[0], "failed_line"), "4");
 }
 
+// A unit's answer that came after the previous run had closed the port (the
+// answer to its end record) is handled before the job starts, as the window
+// handles it while idle: it must not end the next run's first wait early.
+TEST(CliFlash, ALateAnswerFromAnEarlierRunDoesNotCountForTheNextOne) {
+  SimUnits units;
+  const auto image = Concat(Records(4), {kEndOfFileRecord});
+  // Answers the four records and the end record, then only commands.
+  const std::string port = units.Add({"--stop-after", "5"});
+  ASSERT_EQ(RunCli({"flash", units.WriteImage(image), "--port", port}).exit_status, 0);
+  std::this_thread::sleep_for(50ms);  // the end record's "G" waits in the port
+
+  const CliResult second = RunCli({"flash", units.WriteImage(image), "--port", port, "--json"});
+  EXPECT_EQ(second.exit_status, 6);
+  const auto json = JsonLines(second.out);
+  ASSERT_EQ(json.size(), 1u) << second.out;
+  EXPECT_EQ(Text(json[0], "failed_line"), "1");
+  EXPECT_EQ(units.Wire(0), WireOfDownload(image) + WireOfFirstLines(image, 1));
+}
+
 // Ctrl+C and a termination request alike: every unit stops at the line it
 // had reached, nothing follows it, and each says where it stopped.
 TEST(CliFlash, AStopSignalEndsEveryUnitWhereItWas) {
