@@ -82,7 +82,9 @@ inline constexpr const char* kNotASerialDevice = "not a serial device";
 inline constexpr const char* kNotPermitted =
     "permission denied (serial devices belong to the dialout group)";
 inline constexpr const char* kPortBusy =
-    "in use by another program (the window, another tbx4-download, a serial terminal)";
+    "in use by another program (the window, another tbx4-download, a serial terminal) or not "
+    "working";
+inline constexpr const char* kDriverSays = "; the driver says: ";
 inline constexpr const char* kInUseOrInvalid = "in use or invalid";
 
 // Outcomes, in result lines and JSON ("status").

@@ -92,10 +92,13 @@ UnitResult RevisionOutcome(HeadlessWindow& window, bool ended_by_stop) {
   return result;
 }
 
-UnitResult PortUnavailable(const std::string& device) {
+UnitResult PortUnavailable(const std::string& device, const std::string& driver_reason) {
   UnitResult result;
   result.status = UnitStatus::kPortUnavailable;
   result.message = device + " " + text::kCannotOpen + WhyPortWontOpen(device);
+  if (!driver_reason.empty()) {
+    result.message += text::kDriverSays + driver_reason;
+  }
   return result;
 }
 

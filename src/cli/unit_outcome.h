@@ -20,7 +20,7 @@ UnitResult FlashOutcome(HeadlessWindow& window, bool ended_by_stop);
 // The outcome of a revision query: the revision label, or the warning box.
 UnitResult RevisionOutcome(HeadlessWindow& window, bool ended_by_stop);
 
-// A port that did not open.
-UnitResult PortUnavailable(const std::string& device);
+// A port that did not open; `driver_reason` is the driver's own words.
+UnitResult PortUnavailable(const std::string& device, const std::string& driver_reason);
 
 }  // namespace cli

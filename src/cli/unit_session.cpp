@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "app/main_window.h"
+#include "cli/recorded_serial.h"
 #include "cli/unit_outcome.h"
 #include "link/protocol.h"
 #include "platform/std_text_files.h"
@@ -88,15 +89,16 @@ UnitResult UnitSession::RunCore() {
   StdTextFiles files;
   SteadyTimeSource clock;
   ImmediateBackgroundWork background;
-  const std::unique_ptr<SerialControl> serial = backend_.MakeSerial(
+  const std::unique_ptr<SerialControl> device = backend_.MakeSerial(
       job_.device, [&window] { window.Deliver({EventKind::kSerialNotification}); });
-  TBX4_Dld core(Platform{window, files, clock, background, job_.program_dir}, *serial);
+  RecordedSerial serial(*device);
+  TBX4_Dld core(Platform{window, files, clock, background, job_.program_dir}, serial);
   window.SetEventSink([&core](const WindowEvent& event) { core.Dispatch(event); });
 
   core_ = &core;
   UnitResult result;
-  if (!OpenPort(core, *serial)) {
-    result = PortUnavailable(job_.device);
+  if (!OpenPort(core, serial)) {
+    result = PortUnavailable(job_.device, serial.OpenFailure());
   } else if (job_.kind == UnitJob::Kind::kFlash) {
     result = Flash(core, window);
   } else {
