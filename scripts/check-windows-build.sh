@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Cross-compiles the logic libraries (tbx4_platform and tbx4_core) for 64-bit
+# Cross-compiles the logic libraries (tbx4_platform, tbx4_core and tbx4_cli) for 64-bit
 # Windows with mingw-w64, so that code a Windows compiler would reject is caught
 # here and not on the first Windows build. Any warning fails the check, a
 # compiler's (already errors through -Werror) or CMake's.
@@ -22,7 +22,7 @@ log="$build/check-windows-build.log"
 {
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=Release -DTBX4_WITH_QT=OFF -DTBX4_WITH_TESTS=OFF -Werror=dev
-  cmake --build "$build" --target tbx4_platform tbx4_core -j "$(nproc)"
+  cmake --build "$build" --target tbx4_platform tbx4_core tbx4_cli -j "$(nproc)"
 } 2>&1 | tee "$log"
 
 if grep -Eq '(^|[^[:alnum:]_])warning:|CMake Warning' "$log"; then

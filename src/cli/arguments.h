@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cli {
+
+enum class Command { kHelp, kFlash, kRevision, kCheck };
+
+// What the command line asks for.
+struct Request {
+  Command command = Command::kHelp;
+  std::string image;
+  std::vector<std::string> ports;  // as given, in the order given
+  bool ack_required = true;
+  bool json = false;
+  bool quiet = false;
+};
+
+// The request, or why the command line is not one.
+struct ParsedArguments {
+  std::optional<Request> request;
+  std::string error;
+};
+
+// Reads the arguments after the program name.
+ParsedArguments ParseArguments(const std::vector<std::string>& args);
+
+}  // namespace cli

@@ -1,0 +1,80 @@
+#include "cli/cli_app.h"
+
+#include "cli/arguments.h"
+#include "cli/cli_texts.h"
+#include "cli/image_report.h"
+#include "cli/json_report.h"
+#include "cli/port_argument.h"
+#include "cli/unit_run.h"
+
+namespace cli {
+namespace {
+
+std::vector<UnitJob> JobsFor(const Request& request, const Environment& environment) {
+  std::vector<UnitJob> jobs;
+  for (const std::string& port : request.ports) {
+    UnitJob job;
+    job.kind =
+        request.command == Command::kFlash ? UnitJob::Kind::kFlash : UnitJob::Kind::kRevision;
+    job.port = port;
+    job.device = DeviceForPort(port, environment.program_dir);
+    job.image = request.image;
+    job.ack_required = request.ack_required;
+    job.program_dir = environment.program_dir;
+    jobs.push_back(job);
+  }
+  return jobs;
+}
+
+ViewStyle StyleFor(const Request& request, const Environment& environment) {
+  if (request.json || request.command == Command::kRevision) {
+    return ViewStyle::kSilent;
+  }
+  if (request.quiet) {
+    return ViewStyle::kFailuresOnly;
+  }
+  return environment.live_terminal ? ViewStyle::kLive : ViewStyle::kLines;
+}
+
+// Flash and revision: every port a unit, all at once.
+ExitStatus RunJobs(const Request& request, Environment& environment) {
+  const std::vector<UnitJob> jobs = JobsFor(request, environment);
+  ProgressView view(StyleFor(request, environment), environment.out, environment.err,
+                    request.ports);
+  const RunReport report = RunUnits(jobs, environment.backend, environment.stop_signals, view);
+  for (std::size_t unit = 0; unit < jobs.size(); ++unit) {
+    const UnitResult& result = report.results[unit];
+    if (request.json) {
+      std::fprintf(environment.out, "%s\n", UnitJson(jobs[unit], result).c_str());
+    } else if (request.command == Command::kRevision && result.status == UnitStatus::kComplete) {
+      std::fprintf(environment.out, "%s\n", result.revision.c_str());
+    }
+  }
+  std::fflush(environment.out);
+  return OverallStatus(report.results, report.interrupted);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, Environment& environment) {
+  const ParsedArguments parsed = ParseArguments(args);
+  if (!parsed.request) {
+    std::fprintf(environment.err, "%s: %s\n%s\n", text::kProgramName, parsed.error.c_str(),
+                 text::kTryHelp);
+    return static_cast<int>(ExitStatus::kUsage);
+  }
+  const Request& request = *parsed.request;
+  switch (request.command) {
+    case Command::kHelp:
+      std::fputs(text::kUsage, environment.out);
+      return static_cast<int>(ExitStatus::kSuccess);
+    case Command::kCheck:
+      return static_cast<int>(ReportImage(request.image, environment.out, environment.err));
+    case Command::kFlash:
+    case Command::kRevision:
+      break;
+  }
+  return static_cast<int>(RunJobs(request, environment));
+}
+
+}  // namespace cli

@@ -1,0 +1,128 @@
+#pragma once
+
+// Every text tbx4-download prints of its own. What the window shows (the
+// status captions, the unit's warnings, the progress line) comes from
+// ui/texts.h through the core and is printed as the core shows it.
+namespace cli::text {
+
+inline constexpr const char* kProgramName = "tbx4-download";
+
+inline constexpr const char* kUsage =
+    R"(Usage: tbx4-download flash IMAGE --port PORT [--port PORT ...] [--no-ack]
+                     [--json] [--quiet]
+       tbx4-download revision --port PORT [--json]
+       tbx4-download check IMAGE
+       tbx4-download --help
+
+Loads an Intel HEX firmware image into TBX4 units over RS-232 (4800 baud,
+8N1), exactly as the window's "Download TBX4" does, reads a unit's firmware
+revision as its "Get F/W Rev." does, or checks an image without sending it.
+
+Commands:
+  flash IMAGE     send IMAGE to every unit named by --port, all of them at
+                  once and each on its own; every line waits up to 0.5 s for
+                  the unit's "G"
+  revision        ask the unit for its firmware revision and print it
+  check IMAGE     tell what IMAGE holds and which of its lines are wrong;
+                  nothing is sent
+
+Options:
+  --port PORT     COM1 to COM10, looked up as the window does (the ports/comN
+                  links beside the program first), or a device path such as
+                  /dev/ttyUSB0; flash takes it once per unit
+  --no-ack        the unit's "G" is not required: the lines are paced 0.25 s
+                  apart and a missing answer is no error
+  --json          print one JSON object per unit when it is done, and nothing
+                  else on the standard output
+  --quiet         print only failures
+  --help          show this text
+
+Results go to the standard output, messages to the standard error. On a
+terminal, flash keeps one live line per unit; otherwise it prints one line
+per unit when it starts and one when it ends. No settings file is read or
+written.
+
+Exit status:
+  0    every unit completed (check: the image has no problems)
+  1    unexpected failure of the program itself
+  2    usage error
+  3    the image is not Intel HEX: its first line is not a 32-byte record
+  4    the image cannot be read
+  5    a port cannot be opened: missing, in use by another program, or not
+       permitted
+  6    a unit did not answer in time, or its port could not be written
+  7    check only: the image has bad lines, no end record or no data
+  130  interrupted (Ctrl+C, SIGTERM, SIGHUP): every download was ended at
+       once and every port closed
+With several units, the status is that of the first failing unit in --port
+order; an interrupted run is always 130.
+)";
+
+inline constexpr const char* kTryHelp = "Try 'tbx4-download --help'.";
+
+// Command-line problems.
+inline constexpr const char* kNoCommand = "no command given";
+inline constexpr const char* kUnknownCommand = "unknown command: ";
+inline constexpr const char* kUnknownOption = "unknown option: ";
+inline constexpr const char* kNeedsValue = " needs a value";
+inline constexpr const char* kNeedsImage = " needs an IMAGE";
+inline constexpr const char* kExtraArgument = "unexpected argument: ";
+inline constexpr const char* kNeedsPort = " needs --port";
+inline constexpr const char* kOnePortOnly = "revision takes one --port";
+inline constexpr const char* kTakesNoPort = "check sends nothing: it takes no --port";
+inline constexpr const char* kOptionNotFor = " does not apply to ";
+inline constexpr const char* kPortTwice = " is named twice";
+inline constexpr const char* kComOutOfRange =
+    ": only COM1 to COM10 have a number; give any other port by its device path";
+
+// Why a port did not open.
+inline constexpr const char* kCannotOpen = "cannot be opened: ";
+inline constexpr const char* kNoSuchDevice = "no such device";
+inline constexpr const char* kNotASerialDevice = "not a serial device";
+inline constexpr const char* kNotPermitted =
+    "permission denied (serial devices belong to the dialout group)";
+inline constexpr const char* kPortBusy =
+    "in use by another program (the window, another tbx4-download, a serial terminal) or not "
+    "working";
+inline constexpr const char* kDriverSays = "; the driver says: ";
+inline constexpr const char* kInUseOrInvalid = "in use or invalid";
+
+// Outcomes, in result lines and JSON ("status").
+inline constexpr const char* kComplete = "complete";
+inline constexpr const char* kNotIntelHex = "not_intel_hex";
+inline constexpr const char* kImageUnreadable = "image_unreadable";
+inline constexpr const char* kPortUnavailable = "port_unavailable";
+inline constexpr const char* kNoAnswer = "no_answer";
+inline constexpr const char* kSendFailed = "send_failed";
+inline constexpr const char* kInterrupted = "interrupted";
+inline constexpr const char* kUnexpected = "unexpected_failure";
+
+// Result lines: "COM1: complete, 129 of 129 lines, 128 acknowledged, 20.6 s".
+inline constexpr const char* kStarted = "started, ";
+inline constexpr const char* kLines = " lines";
+inline constexpr const char* kOf = " of ";
+inline constexpr const char* kAcknowledged = " acknowledged";
+inline constexpr const char* kAtLine = " at line ";
+inline constexpr const char* kAtEnterCommand = " at the enter-download command";
+inline constexpr const char* kLinesSent = " lines sent";
+inline constexpr const char* kSeconds = " s";
+inline constexpr const char* kOpening = "opening ";
+inline constexpr const char* kNothingSent = "; nothing was sent";
+inline constexpr const char* kRevisionIs = "revision ";
+
+// Messages that explain an outcome.
+inline constexpr const char* kNotIntelHexWhy =
+    "the image's first line is not a 32-byte data record (\":20...\")";
+inline constexpr const char* kUnreadableWhy = "the image cannot be opened or read";
+inline constexpr const char* kInterruptedWhy = "interrupted";
+inline constexpr const char* kNoRevisionWhy = "the unit did not answer the revision query within ";
+inline constexpr const char* kNoOutcomeWhy = "the download ended without an outcome";
+
+// The image check.
+inline constexpr const char* kLine = "line ";
+inline constexpr const char* kNotARecord =
+    ": not a record (no ':', a character that is not a hex digit, or the wrong length)";
+inline constexpr const char* kBadChecksum = ": checksum wrong";
+inline constexpr const char* kMoreBadLines = " more bad lines";
+
+}  // namespace cli::text

@@ -1,0 +1,182 @@
+#include "cli/unit_session.h"
+
+#include <exception>
+#include <utility>
+
+#include "app/main_window.h"
+#include "cli/recorded_serial.h"
+#include "cli/unit_outcome.h"
+#include "link/protocol.h"
+#include "platform/std_text_files.h"
+
+namespace cli {
+namespace {
+
+using Seconds = std::chrono::duration<double>;
+
+// The core checks an image in the background only when one is chosen in the
+// window, which never happens here; should it ever ask, the work is done at
+// once on the unit's thread.
+class ImmediateBackgroundWork final : public BackgroundWork {
+ public:
+  void Run(std::function<void()> work, std::function<void()> then) override {
+    work();
+    then();
+  }
+};
+
+// The port is set up as the window's start-up sets it before opening it, so
+// that the line never shows the control's defaults, not even for the moment
+// between opening it and the core applying its settings.
+void PrepareLine(SerialControl& serial) {
+  serial.SetSettings(protocol::kLineSettings);
+  serial.SetInputLen(protocol::kInputLenAll);
+  serial.SetRThreshold(protocol::kNotifyEveryByte);
+  serial.SetRTSEnable(true);
+  serial.SetHandshaking(protocol::kNoHandshaking);
+}
+
+}  // namespace
+
+UnitSession::UnitSession(UnitBackend& backend, UnitJob job, std::function<void()> on_change)
+    : backend_(backend), job_(std::move(job)), on_change_(std::move(on_change)) {}
+
+UnitSession::~UnitSession() {
+  Join();
+}
+
+void UnitSession::Start() {
+  thread_ = backend_.StartThread([this] { Run(); });
+}
+
+void UnitSession::RequestStop() {
+  // Seen by a session that has not reached its job yet; the posted call ends
+  // one that is in it, from inside the core's own wait.
+  stop_requested_ = true;
+  if (thread_) {
+    thread_->Post([this] { EndCore(); });
+  }
+}
+
+void UnitSession::Join() {
+  if (thread_) {
+    thread_->Join();
+  }
+}
+
+UnitSnapshot UnitSession::Snapshot() const {
+  const std::lock_guard lock(mutex_);
+  return snapshot_;
+}
+
+void UnitSession::Run() {
+  const Clock::time_point started = Clock::now();
+  UnitResult result;
+  try {
+    result = RunCore();
+  } catch (const std::exception& error) {
+    result = UnitResult{};
+    result.message = error.what();
+  }
+  result.seconds = Seconds(Clock::now() - started).count();
+  PublishResult(result);
+}
+
+UnitResult UnitSession::RunCore() {
+  HeadlessWindow window(
+      job_.image, [this](Clock::time_point deadline) { backend_.Pump(deadline); },
+      [this](const HeadlessWindow::Progress& progress) { PublishProgress(progress); });
+  StdTextFiles files;
+  SteadyTimeSource clock;
+  ImmediateBackgroundWork background;
+  const std::unique_ptr<SerialControl> device = backend_.MakeSerial(
+      job_.device, [&window] { window.Deliver({EventKind::kSerialNotification}); });
+  RecordedSerial serial(*device);
+  TBX4_Dld core(Platform{window, files, clock, background, job_.program_dir}, serial);
+  window.SetEventSink([&core](const WindowEvent& event) { core.Dispatch(event); });
+
+  core_ = &core;
+  UnitResult result;
+  if (!OpenPort(core, serial)) {
+    result = PortUnavailable(job_.device, serial.OpenFailure());
+  } else if (job_.kind == UnitJob::Kind::kFlash) {
+    result = Flash(core, window);
+  } else {
+    result = QueryRevision(core, window);
+  }
+  core.EndSession();
+  core_ = nullptr;
+  return result;
+}
+
+bool UnitSession::OpenPort(TBX4_Dld& core, SerialControl& serial) {
+  PrepareLine(serial);
+  // The window's port choice: whatever the number, this unit's control opens
+  // this unit's device.
+  core.Setcomm_Click(kFirstPort);
+  // What the unit sent before the job (the answer to the end record of an
+  // earlier run, which came after that run had closed the port) is handled
+  // first, as the window handles it while it sits idle; the job then starts
+  // afresh, and a stale "G" cannot end its first wait early.
+  backend_.Pump(Clock::now());
+  return serial.PortOpen();
+}
+
+UnitResult UnitSession::Flash(TBX4_Dld& core, HeadlessWindow& window) {
+  if (stop_requested_) {
+    core.EndSession();
+    return FlashOutcome(window, true);
+  }
+  core.Globals().HexFileName = job_.image;
+  core.Globals().AckRequired = job_.ack_required;
+  window.SetCaption(Label::kLabel1, job_.image);
+  core.Dload_TBX4_Click();
+  return FlashOutcome(window, core.ShutDown());
+}
+
+UnitResult UnitSession::QueryRevision(TBX4_Dld& core, HeadlessWindow& window) {
+  if (stop_requested_) {
+    core.EndSession();
+    return RevisionOutcome(window, true);
+  }
+  core.GetRev_Click();
+  const Clock::time_point deadline = Clock::now() + kRevisionWait;
+  while (window.RevisionAnswers() == 0 && window.Boxes().empty() && !core.ShutDown() &&
+         Clock::now() < deadline) {
+    backend_.Pump(deadline);
+  }
+  return RevisionOutcome(window, core.ShutDown());
+}
+
+void UnitSession::EndCore() {
+  if (core_ != nullptr) {
+    core_->EndSession();
+  }
+}
+
+void UnitSession::PublishProgress(const HeadlessWindow::Progress& progress) {
+  bool started = false;
+  {
+    const std::lock_guard lock(mutex_);
+    snapshot_.progress = progress;
+    started = !snapshot_.started;
+    snapshot_.started = true;
+    snapshot_.phase = UnitPhase::kRunning;
+  }
+  if (started && on_change_) {
+    on_change_();
+  }
+}
+
+void UnitSession::PublishResult(const UnitResult& result) {
+  {
+    const std::lock_guard lock(mutex_);
+    snapshot_.result = result;
+    snapshot_.phase = UnitPhase::kFinished;
+  }
+  if (on_change_) {
+    on_change_();
+  }
+}
+
+}  // namespace cli
