@@ -40,7 +40,7 @@ Wire WireOf(const std::string& path) {
   std::ifstream image(path, std::ios::binary);
   Wire wire{0, protocol::kEnterDownload.size() + 1 + protocol::kEndOfDownload.size()};
   std::string line;
-  while (ReadTextLine(*image.rdbuf(), line)) {
+  while (ReadTextLine(image, line)) {
     if (intel_hex::DownloadRole(line) == intel_hex::LineRole::kSkipped) {
       continue;
     }

@@ -57,7 +57,7 @@ TEST(TextLines, EveryKindOfLineEndEndsALine) {
   std::istringstream text("a\r\nb\nc\rd\r\r\ne");
   std::vector<std::string> lines;
   std::string line;
-  while (ReadTextLine(*text.rdbuf(), line)) {
+  while (ReadTextLine(text, line)) {
     lines.push_back(line);
   }
   EXPECT_EQ(lines, (std::vector<std::string>{"a", "b", "c", "d", "", "e"}));

@@ -98,6 +98,18 @@ TEST(ImageCheck, FileFromTheSettingsIsSummarisedAtStartUpAndAMissingOneSaysSo) {
   EXPECT_TRUE(h.platform.ProgressBand().problem);
 }
 
+// A folder opens as a stream on Linux and fails only at the first read; the
+// check must say so rather than let the failure escape its background job.
+TEST(ImageCheck, FolderChosenAsTheImageCannotBeRead) {
+  Harness h;
+  h.dld.Form_Load();
+  h.platform.QueueDialogAnswer(h.dir.File(""));
+  h.dld.SetFname_Click();
+  h.platform.RunUntilIdle();
+  EXPECT_EQ(h.platform.ProgressBand().text, "The image cannot be read");
+  EXPECT_TRUE(h.platform.ProgressBand().problem);
+}
+
 TEST(Progress, ShowsLinesAndTimeLeftAsTheDownloadGoes) {
   Harness h;
   GivenTbx4(h, 100ms);

@@ -30,7 +30,7 @@ void ListBadLines(std::ifstream& file, const std::string& image,
   std::string line;
   std::size_t number = 0;
   std::size_t next = 0;
-  while (next < bad_lines.size() && next < kBadLinesShown && ReadTextLine(*file.rdbuf(), line)) {
+  while (next < bad_lines.size() && next < kBadLinesShown && ReadTextLine(file, line)) {
     if (++number == bad_lines[next]) {
       std::fprintf(out, "%s: %s%zu%s\n", image.c_str(), text::kLine, number,
                    WhatIsWrong(line).c_str());

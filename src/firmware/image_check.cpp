@@ -24,7 +24,10 @@ void TBX4_Dld::CheckImage() {
   const auto work = [path, summary] {
     std::ifstream image(path, std::ios::binary);
     if (image) {
-      *summary = SummarizeImage(image);
+      ImageSummary read = SummarizeImage(image);
+      if (!image.bad()) {
+        *summary = std::move(read);
+      }
     }
   };
   const auto show = [this, check, path, summary] {

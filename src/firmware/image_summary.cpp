@@ -15,7 +15,7 @@ constexpr std::size_t kBadLinesListed = 5;
 template <typename OnLine>
 void ForEachLine(std::istream& image, OnLine on_line) {
   std::string line;
-  while (ReadTextLine(*image.rdbuf(), line)) {
+  while (ReadTextLine(image, line)) {
     on_line(line);
   }
 }

@@ -1,13 +1,12 @@
 #include "hex/text_lines.h"
 
+#include <istream>
+
 namespace {
 
 using Traits = std::streambuf::traits_type;
 
-}  // namespace
-
-bool ReadTextLine(std::streambuf& in, std::string& line) {
-  line.clear();
+bool ReadFromBuffer(std::streambuf& in, std::string& line) {
   Traits::int_type c = in.sbumpc();
   if (Traits::eq_int_type(c, Traits::eof())) {
     return false;
@@ -26,4 +25,27 @@ bool ReadTextLine(std::streambuf& in, std::string& line) {
     line.push_back(byte);
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadTextLine(std::istream& in, std::string& line) {
+  line.clear();
+  if (!in.good()) {
+    return false;
+  }
+  // A file buffer throws when the system refuses a read (a directory, a
+  // device gone); the stream's own reads turn that into the bad bit, and so
+  // does this one, so callers test the stream as after any other read.
+  try {
+    if (!ReadFromBuffer(*in.rdbuf(), line)) {
+      in.setstate(std::ios::eofbit);
+      return false;
+    }
+    return true;
+  } catch (const std::ios_base::failure&) {
+    line.clear();
+    in.setstate(std::ios::badbit);
+    return false;
+  }
 }

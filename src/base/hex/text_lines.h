@@ -1,6 +1,6 @@
 #pragma once
 
-#include <streambuf>
+#include <iosfwd>
 #include <string>
 
 // Lines of a text file as the program reads them: a line ends at CR LF, at a
@@ -11,5 +11,6 @@
 inline constexpr const char* kLineBreak = "\r\n";
 
 // Reads the next line into `line`, without its line break, and consumes the
-// break. False, with `line` empty, when nothing at all is left.
-bool ReadTextLine(std::streambuf& in, std::string& line);
+// break. False, with `line` empty, when nothing at all is left (the stream
+// then reports end of file) or the read failed (the stream reports bad).
+bool ReadTextLine(std::istream& in, std::string& line);

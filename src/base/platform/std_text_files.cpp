@@ -69,11 +69,9 @@ StdTextFiles::OpenFile& StdTextFiles::Find(FileHandle handle) {
 std::string StdTextFiles::ReadLine(FileHandle handle) {
   std::fstream& file = *Find(handle).stream;
   std::string line;
-  if (!ReadTextLine(*file.rdbuf(), line)) {
-    throw PlatformError("read past the end of " + HandleText(handle));
-  }
-  if (file.bad()) {
-    throw PlatformError("cannot read " + HandleText(handle));
+  if (!ReadTextLine(file, line)) {
+    throw PlatformError((file.bad() ? "cannot read " : "read past the end of ") +
+                        HandleText(handle));
   }
   return line;
 }
