@@ -54,11 +54,10 @@ void PlaceOne(HWND control, const ui::TwipsRect& twips, int dpi, HFONT font) {
 
 HWND Win32Controls::CreateControl(HWND parent, const ui::ControlSpec& spec, int id) {
   const ControlClass control_class = ClassFor(spec);
-  HWND control =
-      CreateWindowExW(control_class.ex_style, control_class.name,
-                      WideFromNarrow(spec.design_text).c_str(),
-                      WS_CHILD | WS_VISIBLE | control_class.style, 0, 0, 0, 0, parent,
-                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+  HWND control = CreateWindowExW(
+      control_class.ex_style, control_class.name, WideFromNarrow(spec.design_text).c_str(),
+      WS_CHILD | WS_VISIBLE | control_class.style, 0, 0, 0, 0, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   if (control == nullptr) {
     throw PlatformError(std::string("cannot create the control ") + spec.name);
   }
@@ -66,9 +65,9 @@ HWND Win32Controls::CreateControl(HWND parent, const ui::ControlSpec& spec, int 
 }
 
 HWND Win32Controls::CreateBand(HWND parent, const wchar_t* window_class, DWORD style, int id) {
-  HWND control = CreateWindowExW(0, window_class, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0,
-                                 parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 nullptr, nullptr);
+  HWND control =
+      CreateWindowExW(0, window_class, L"", WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   if (control == nullptr) {
     throw PlatformError("cannot create the progress band");
   }

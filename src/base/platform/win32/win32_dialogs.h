@@ -4,6 +4,8 @@
 #include <string>
 
 #include "platform/win32/win32_api.h"
+
+#include <shellapi.h>
 #include "ui/controls.h"
 
 // The modal boxes the program runs over its window.

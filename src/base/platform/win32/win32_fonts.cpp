@@ -20,8 +20,8 @@ HFONT MakeFont(const ui::FontSpec& spec, int dpi) {
   font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
-  font.lfPitchAndFamily = static_cast<BYTE>(spec.fixed_pitch ? (FIXED_PITCH | FF_MODERN)
-                                                             : (VARIABLE_PITCH | FF_SWISS));
+  font.lfPitchAndFamily =
+      static_cast<BYTE>(spec.fixed_pitch ? (FIXED_PITCH | FF_MODERN) : (VARIABLE_PITCH | FF_SWISS));
   const std::wstring face = WideFromNarrow(spec.family);
   face.copy(font.lfFaceName, LF_FACESIZE - 1);
   HFONT made = CreateFontIndirectW(&font);

@@ -40,8 +40,7 @@ HMENU BuildPopup(const ui::MenuSpec& menu_spec, std::vector<ACCEL>& accelerators
     AppendMenuW(popup, MF_STRING, CommandId(spec.item), ItemText(spec).c_str());
     if (spec.ctrl_function_key > 0) {
       const auto key = static_cast<WORD>(VK_F1 + spec.ctrl_function_key - 1);
-      accelerators.push_back(
-          {FVIRTKEY | FCONTROL, key, static_cast<WORD>(CommandId(spec.item))});
+      accelerators.push_back({FVIRTKEY | FCONTROL, key, static_cast<WORD>(CommandId(spec.item))});
     }
   }
   return popup;
@@ -74,8 +73,8 @@ void Win32Menus::Build(HWND window) {
 }
 
 void Win32Menus::SetChecked(MenuItem item, bool checked) {
-  if (CheckMenuItem(bar_, CommandId(item),
-                    MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) == static_cast<DWORD>(-1)) {
+  if (CheckMenuItem(bar_, CommandId(item), MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) ==
+      static_cast<DWORD>(-1)) {
     throw PlatformError("the menu has no such item");
   }
 }
