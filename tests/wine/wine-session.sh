@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Functions for running the Windows programs under Wine against the simulated
 # unit. Source it from bash; every function works on the session folder given
 # to wine_session_start, and nothing outside it.
