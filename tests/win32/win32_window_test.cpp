@@ -234,8 +234,10 @@ TEST_F(Win32WindowTest, LabelsKeepTheirBytesAndPaintInTheirColour) {
 
   HWND band_text = window_.Controls().ProgressText();
   window_.SetProgressText("Line 3 of 9", false);
+  window_.SetCommandsEnabled(true);
   EXPECT_NE(PaintColour(Main(), band_text), ui::kRed);
   window_.SetProgressText("the unit acknowledged no line", true);
+  window_.SetCommandsEnabled(true);
   EXPECT_EQ(PaintColour(Main(), band_text), ui::kRed);
   EXPECT_EQ(ControlText(band_text), L"the unit acknowledged no line");
 }
@@ -259,13 +261,32 @@ TEST_F(Win32WindowTest, TextAreasShowEveryLineBreakAsCrLfAndKeepTheBytes) {
   EXPECT_EQ(GetWindowTextLengthW(window_.Controls().AreaWindow(TextArea::kTbx4Reply)), 40000);
 }
 
-TEST_F(Win32WindowTest, TheProgressBarCountsEvenAHugeImage) {
+TEST_F(Win32WindowTest, TheBandShowsItsLatestValueInBatchesAndCatchesUpAtOnce) {
   HWND bar = window_.Controls().ProgressBar();
+  HWND text = window_.Controls().ProgressText();
+  window_.SetProgress(1, 10);
   window_.SetProgress(5, 10);
+  window_.SetProgressText("Line 5 of 10", false);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
+  PumpFor(milliseconds(Win32ProgressBand::kFlushDelayMs * 4));
   EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 5);
   EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 10);
+  EXPECT_EQ(ControlText(text), L"Line 5 of 10");
+
+  // The end of a download: the commands come back, the band is exact.
+  window_.SetProgress(10, 10);
+  window_.SetProgressText("Line 10 of 10", false);
+  window_.SetCommandsEnabled(true);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 10);
+  EXPECT_EQ(ControlText(text), L"Line 10 of 10");
+  // A new status: the band never tells of an earlier line than it does.
+  window_.SetProgress(3, 10);
+  window_.SetCaption(Label::kLabel3, ui::kCommError);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 3);
+
   const std::size_t huge = std::size_t{6} << 30;  // more lines than an int counts
   window_.SetProgress(huge / 2, huge);
+  window_.SetCommandsEnabled(true);
   const auto high = SendMessageW(bar, PBM_GETRANGE, FALSE, 0);
   EXPECT_GT(high, 0);
   EXPECT_NEAR(static_cast<double>(SendMessageW(bar, PBM_GETPOS, 0, 0)) / high, 0.5, 0.01);

@@ -25,6 +25,7 @@ TTTOOLINFOW ToolFor(HWND owner, HWND tool, std::wstring& text) {
 }  // namespace
 
 void Win32ProgressBand::Attach(HWND owner, HWND bar, HWND text, HWND file_label) {
+  owner_ = owner;
   bar_ = bar;
   text_ = text;
   file_label_ = file_label;
@@ -40,14 +41,35 @@ void Win32ProgressBand::Attach(HWND owner, HWND bar, HWND text, HWND file_label)
 }
 
 void Win32ProgressBand::SetProgress(std::size_t done, std::size_t total) {
-  const ProgressSteps steps = ToProgressSteps(done, total);
-  SendMessageW(bar_, PBM_SETRANGE32, 0, steps.total);
-  SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(steps.done), 0);
+  done_ = done;
+  total_ = total;
+  Schedule();
 }
 
 void Win32ProgressBand::SetText(const std::string& text, bool problem) {
-  problem_ = problem;
-  SetWindowTextW(text_, WideFromNarrow(text).c_str());
+  text_waiting_ = text;
+  problem_waiting_ = problem;
+  Schedule();
+}
+
+void Win32ProgressBand::Schedule() {
+  if (!waiting_) {
+    waiting_ = true;
+    SetTimer(owner_, kTimerId, kFlushDelayMs, nullptr);
+  }
+}
+
+void Win32ProgressBand::Flush() {
+  if (!waiting_) {
+    return;
+  }
+  waiting_ = false;
+  KillTimer(owner_, kTimerId);
+  const ProgressSteps steps = ToProgressSteps(done_, total_);
+  SendMessageW(bar_, PBM_SETRANGE32, 0, steps.total);
+  SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(steps.done), 0);
+  problem_ = problem_waiting_;
+  SetWindowTextW(text_, WideFromNarrow(text_waiting_).c_str());
   // The colour is the window's to give (WM_CTLCOLORSTATIC) when it repaints.
   InvalidateRect(text_, nullptr, TRUE);
 }

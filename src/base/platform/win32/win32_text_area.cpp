@@ -46,10 +46,13 @@ void Win32TextArea::Flush() {
   // Whatever the user has selected or clicked on, new text goes at the very
   // end, and the caret with it, which also scrolls the end into view.
   const int end = TextLength(edit_);
+  SendMessageW(edit_, WM_SETREDRAW, FALSE, 0);
   SendMessageW(edit_, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
   SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(shown.c_str()));
   TrimControl();
+  SendMessageW(edit_, WM_SETREDRAW, TRUE, 0);
   SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
+  InvalidateRect(edit_, nullptr, TRUE);
 }
 
 void Win32TextArea::TrimControl() {

@@ -49,6 +49,11 @@ void Win32Window::SetEventSink(EventSink sink) {
 }
 
 void Win32Window::SetCaption(Label label, const std::string& caption) {
+  // A new status ends what the band was showing: it catches up first, so
+  // that it never tells of an earlier line than the status does.
+  if (label == Label::kLabel3) {
+    band_.Flush();
+  }
   SetControlText(controls_.LabelWindow(label), caption);
   captions_.at(Index(label)) = caption;
 }
@@ -85,6 +90,10 @@ void Win32Window::SetCommandsEnabled(bool enabled) {
   // nowhere ignores Tab: it moves on to the next control that can take it.
   if (!enabled && (focus == download || focus == revision)) {
     SetFocus(GetNextDlgTabItem(window_, focus, FALSE));
+  }
+  // Enabled again at the end of a download: the band shows its final value.
+  if (enabled) {
+    band_.Flush();
   }
 }
 

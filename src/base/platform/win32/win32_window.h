@@ -73,6 +73,7 @@ class Win32Window final : public Window {
   LRESULT ColorStatic(HDC dc, HWND control);
   void FitToDpi(int dpi, const RECT* suggested);
   void OnActivate(WPARAM wparam);
+  void OnTimer(UINT_PTR timer);
   void OnDropFiles(HDROP drop);
   void ShutDown();
   void PressFocusedButton();

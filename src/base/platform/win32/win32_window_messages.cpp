@@ -143,11 +143,8 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CTLCOLORSTATIC:
       return ColorStatic(reinterpret_cast<HDC>(wparam), reinterpret_cast<HWND>(lparam));
     case WM_TIMER:
-      if (wparam >= 1 && wparam <= areas_.size()) {
-        areas_.at(wparam - 1)->Flush();
-        return 0;
-      }
-      break;
+      OnTimer(wparam);
+      return 0;
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
@@ -218,6 +215,14 @@ LRESULT Win32Window::ColorStatic(HDC dc, HWND control) {
   }
   return DefWindowProcW(window_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
                         reinterpret_cast<LPARAM>(control));
+}
+
+void Win32Window::OnTimer(UINT_PTR timer) {
+  if (timer == Win32ProgressBand::kTimerId) {
+    band_.Flush();
+  } else if (timer >= 1 && timer <= areas_.size()) {
+    areas_.at(timer - 1)->Flush();
+  }
 }
 
 void Win32Window::OnActivate(WPARAM wparam) {
