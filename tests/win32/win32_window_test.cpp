@@ -255,10 +255,28 @@ TEST_F(Win32WindowTest, TextAreasShowEveryLineBreakAsCrLfAndKeepTheBytes) {
   EXPECT_EQ(ControlText(debug), L"one\r\ntwo\r\nthree\r\nfour.G\r\nfive");
   EXPECT_EQ(window_.Text(TextArea::kDebugBox), "one\ntwo\rthree\r\nfour.G\r\nfive");
 
+  // A line wider than the area goes on in paragraphs of the area's width,
+  // which the control then has no need to wrap; the bytes stay as they were.
+  const int columns = window_.AreaColumns(TextArea::kDebugBox);
+  ASSERT_GT(columns, 40);
+  const std::string dots(static_cast<std::size_t>(columns) * 3 + 5, '.');
+  window_.SetText(TextArea::kDebugBox, dots);
+  const std::wstring row(static_cast<std::size_t>(columns), L'.');
+  EXPECT_EQ(ControlText(debug), row + L"\r\n" + row + L"\r\n" + row + L"\r\n.....");
+  EXPECT_EQ(SendMessageW(debug, EM_GETLINECOUNT, 0, 0), 4);
+  EXPECT_EQ(window_.Text(TextArea::kDebugBox), dots);
+  // Exactly the width, then a break: no empty paragraph between them.
+  window_.SetText(TextArea::kDebugBox, std::string(static_cast<std::size_t>(columns), '.') + "\nx");
+  EXPECT_EQ(ControlText(debug), row + L"\r\nx");
+
   // Well past the default limit of an edit control.
-  const std::string dots(40000, '.');
-  window_.SetText(TextArea::kTbx4Reply, dots);
-  EXPECT_EQ(GetWindowTextLengthW(window_.Controls().AreaWindow(TextArea::kTbx4Reply)), 40000);
+  std::string log;
+  for (int i = 0; i < 800; ++i) {
+    log += std::string(48, '.') + "\r\n";
+  }
+  window_.SetText(TextArea::kTbx4Reply, log);
+  // All but the last break, which waits for what follows it.
+  EXPECT_EQ(GetWindowTextLengthW(window_.Controls().AreaWindow(TextArea::kTbx4Reply)), 40000 - 2);
 }
 
 TEST_F(Win32WindowTest, TheBandShowsItsLatestValueInBatchesAndCatchesUpAtOnce) {

@@ -41,6 +41,7 @@ class Win32Window final : public Window {
 
   // What the controls hold, for whoever inspects the window.
   std::string Text(TextArea area) const;
+  int AreaColumns(TextArea area) const { return areas_.at(Index(area))->Columns(); }
   bool Checked(MenuItem item) const { return menus_.Checked(item); }
   HACCEL Accelerators() const { return menus_.Accelerators(); }
   Color TextColor(Label label) const { return label_colors_.at(Index(label)); }

@@ -106,6 +106,11 @@ void Win32Window::Build() {
 
 void Win32Window::FitToDpi(int dpi, const RECT* suggested) {
   controls_.Place(dpi);
+  // The areas' paragraphs are broken at the width in characters, which the
+  // new font changes.
+  for (const std::unique_ptr<Win32TextArea>& area : areas_) {
+    area->Relayout();
+  }
   const RECT client{0, 0, ui::TwipsToPixels(ui::kClientWidthTwips, dpi),
                     ui::TwipsToPixels(ui::kClientHeightTwips, dpi)};
   const RECT outer = WindowRectForClient(client, kStyle, kExStyle, dpi);
