@@ -192,6 +192,16 @@ TEST_F(Win32WindowTest, DisabledCommandsGreyBothJobButtonsAndPassTheFocusOn) {
   EXPECT_EQ(Kinds(), std::vector<EventKind>{EventKind::kDownloadClicked});
 }
 
+TEST_F(Win32WindowTest, TabLeavesATextAreaAsItLeavesAButton) {
+  window_.Show(SW_SHOWNORMAL);
+  HWND debug = window_.Controls().AreaWindow(TextArea::kDebugBox);
+  SetFocus(debug);
+  ASSERT_EQ(GetFocus(), debug);
+  MSG tab{debug, WM_KEYDOWN, VK_TAB, 0, 0, {}};
+  EXPECT_TRUE(IsDialogMessageW(Main(), &tab));
+  EXPECT_EQ(GetFocus(), window_.Controls().AreaWindow(TextArea::kTbx4Reply));
+}
+
 TEST_F(Win32WindowTest, CheckMarksFollowTheProgram) {
   window_.SetChecked(MenuItem::kSetcomm10, true);
   window_.SetChecked(MenuItem::kTBX4_Ack, true);

@@ -43,6 +43,18 @@ RECT ToPixels(const ui::TwipsRect& rect, int dpi) {
           top + ui::TwipsToPixels(rect.height, dpi)};
 }
 
+// A multi-line edit asks for every key, Tab and Return included, which would
+// keep the focus in a text area for good. These areas are only read: Tab and
+// Return go to the window, as they do from a button.
+LRESULT CALLBACK AreaKeys(HWND edit, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                          DWORD_PTR) {
+  const LRESULT result = DefSubclassProc(edit, message, wparam, lparam);
+  if (message == WM_GETDLGCODE) {
+    return result & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+  }
+  return result;
+}
+
 void PlaceOne(HWND control, const ui::TwipsRect& twips, int dpi, HFONT font) {
   const RECT place = ToPixels(twips, dpi);
   MoveWindow(control, place.left, place.top, place.right - place.left, place.bottom - place.top,
@@ -90,6 +102,7 @@ void Win32Controls::Create(HWND parent) {
         // The default limit of about 32,000 characters would silently stop a
         // download's dots; the text buffer bounds what is kept instead.
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+        SetWindowSubclass(control, &AreaKeys, 0, 0);
         break;
     }
     if (first_focus_ == nullptr) {
