@@ -50,7 +50,7 @@ LRESULT CALLBACK AreaKeys(HWND edit, UINT message, WPARAM wparam, LPARAM lparam,
                           DWORD_PTR) {
   const LRESULT result = DefSubclassProc(edit, message, wparam, lparam);
   if (message == WM_GETDLGCODE) {
-    return result & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB | DLGC_WANTMESSAGE);
+    return result & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
   }
   return result;
 }
