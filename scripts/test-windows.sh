@@ -119,7 +119,7 @@ wine_run() {
 our_wineserver() {
   local pid
   for pid in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+    if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
       echo "$pid"
       return
     fi
