@@ -220,6 +220,30 @@ expect_wire "flash to a unit that stops answering" "$work/expected"
 grep -q '"failed_line":11' "$work/out" || fail "unit that stops: the JSON says $(cat "$work/out")"
 stop_unit
 
+# Ctrl+C part way (Wine turns SIGINT into the console's Ctrl+C): status 130,
+# the unit has the lines up to the one it was waiting on and nothing after.
+start_unit --baud 4800
+wine "$cli" flash "$sample" --port COM1 --json >"$work/out" 2>"$work/err" &
+cli_pid=$!
+sleep 2
+kill -INT "$cli_pid"
+set +e
+wait "$cli_pid"
+status=$?
+set -e
+expect_status "flash interrupted" 130
+sleep 0.5
+reached=$(sed -n 's/.*"failed_line":\([0-9]*\).*/\1/p' "$work/out")
+if [ -z "$reached" ] || ! grep -q '"status":"interrupted"' "$work/out"; then
+  fail "flash interrupted: the JSON says $(cat "$work/out")"
+else
+  {
+    printf ';TB00;TB73;TBU;'
+    head -n "$reached" "$sample" | tr -d '\r\n'
+  } >"$work/expected"
+  expect_wire "flash interrupted at line $reached" "$work/expected"
+fi
+
 # A port that leads nowhere.
 wine_run "$cli" flash "$sample" --port 'COM7'
 expect_status "flash to a missing port" 5
