@@ -302,6 +302,7 @@ fi
 # A port that leads nowhere.
 wine_run "$cli" flash "$sample" --port 'COM7'
 expect_status "flash to a missing port" 5
+grep -q "no such device" "$work/err" || fail "a missing port: stderr says $(cat "$work/err")"
 
 echo "Windows tests: $failures failure(s), ${SECONDS} s in all."
 [ "$failures" = 0 ]
