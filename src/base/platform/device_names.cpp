@@ -25,3 +25,10 @@ std::string PortHint(int port, const std::string& device, bool present) {
   return ui::kPortHintLead + std::to_string(port) + ui::kPortHintIs + device + " (" +
          (present ? ui::kPortPresent : ui::kPortNotPresent) + ")";
 }
+
+std::string WindowsDevicePath(const std::string& device) {
+  if (device.starts_with("\\\\")) {
+    return device;
+  }
+  return "\\\\.\\" + device;
+}

@@ -10,3 +10,8 @@ std::string DevicePathForPort(int port, const std::string& program_dir);
 
 // The hint the port menu gives for COMN: "Com1 is /dev/ttyS0 (present)".
 std::string PortHint(int port, const std::string& device, bool present);
+
+// The name Windows opens a serial device by: "\\.\COM12" for "COM12" (the
+// short name alone reaches only COM1 to COM9); a name that is already a
+// device path ("\\.\...") stays as it is.
+std::string WindowsDevicePath(const std::string& device);
