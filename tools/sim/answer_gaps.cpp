@@ -4,6 +4,10 @@
 #include <cstdio>
 
 void AnswerGaps::Received(Clock::time_point when) {
+  if (!first_received_) {
+    first_received_ = when;
+  }
+  last_received_ = when;
   if (answered_) {
     gaps_.push_back(when - *answered_);
     answered_.reset();
@@ -20,8 +24,10 @@ std::string AnswerGaps::Summary() const {
     const std::size_t index = std::min(sorted.size() - 1, sorted.size() * percent / 100);
     return std::chrono::duration<double, std::milli>(sorted[index]).count();
   };
-  char text[128];
-  std::snprintf(text, sizeof text, "answer to next byte: %zu gaps, p50 %.3f ms, p99 %.3f ms",
-                sorted.size(), percentile(50), percentile(99));
+  const double span = std::chrono::duration<double>(last_received_ - *first_received_).count();
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "answer to next byte: %zu gaps in %.3f s, p50 %.3f ms, p99 %.3f ms", sorted.size(),
+                span, percentile(50), percentile(99));
   return text;
 }

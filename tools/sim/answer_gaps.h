@@ -15,10 +15,13 @@ class AnswerGaps {
 
   void Answered(Clock::time_point when) { answered_ = when; }
   void Received(Clock::time_point when);
-  // "answer to next byte: 1234 gaps, p50 0.210 ms, p99 0.890 ms"
+  // "answer to next byte: 1234 gaps in 0.512 s, p50 0.210 ms, p99 0.890 ms",
+  // the time from the first byte received to the last.
   std::string Summary() const;
 
  private:
   std::optional<Clock::time_point> answered_;
+  std::optional<Clock::time_point> first_received_;
+  Clock::time_point last_received_{};
   std::vector<Clock::duration> gaps_;
 };
