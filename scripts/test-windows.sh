@@ -40,7 +40,7 @@ session=${TBX4_WINE_DIR:-$build/wine}
 mkdir -p "$session"
 session=$(cd "$session" && pwd)
 work=$(mktemp -d)
-sim_pid=
+sim_pids=()
 
 # shellcheck source=tests/wine/wine-session.sh
 source tests/wine/wine-session.sh
@@ -58,28 +58,37 @@ fail() {
   failures=$((failures + 1))
 }
 
-# The simulated unit, with the options given, on the path COM1 leads to.
-start_unit() {
-  stop_unit
-  rm -f "$work/wire.bin"
-  : >"$work/wire.bin"
-  "$sim" --link "$(wine_session_com1_link)" --record "$work/wire.bin" --quiet "$@" \
-    >"$work/sim.out" &
-  sim_pid=$!
+# A simulated unit on COM port N with the options given, recording into
+# $work/wireN.bin.
+start_unit_on() {
+  local port=$1
+  shift
+  : >"$work/wire$port.bin"
+  : >"$work/sim$port.out"
+  "$sim" --link "$(wine_session_com_link "$port")" --record "$work/wire$port.bin" --quiet "$@" \
+    >"$work/sim$port.out" &
+  sim_pids+=("$!")
   # The first line it prints is its terminal: by then the link is in place.
   for _ in $(seq 100); do
-    [ -s "$work/sim.out" ] && return 0
+    [ -s "$work/sim$port.out" ] && return 0
     sleep 0.05
   done
-  fail "tbx4-sim did not start"
+  fail "tbx4-sim did not start on COM$port"
+}
+
+# One unit, on COM1, and no other.
+start_unit() {
+  stop_unit
+  start_unit_on 1 "$@"
 }
 
 stop_unit() {
-  if [ -n "$sim_pid" ]; then
-    kill "$sim_pid" 2>/dev/null || true
-    wait "$sim_pid" 2>/dev/null || true
-    sim_pid=
-  fi
+  local pid
+  for pid in "${sim_pids[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  sim_pids=()
 }
 
 # What a download of IMAGE puts on the wire: the enter-download command,
@@ -90,10 +99,12 @@ wire_of_download() {
   printf ';'
 }
 
+# expect_wire WHAT EXPECTED_FILE [PORT]: the unit on COM PORT (1) received
+# exactly those bytes.
 expect_wire() {
-  local what=$1 expected=$2
-  if ! cmp -s "$expected" "$work/wire.bin"; then
-    fail "$what: the unit received $(wc -c <"$work/wire.bin") bytes, not the $(wc -c <"$expected") expected"
+  local what=$1 expected=$2 wire="$work/wire${3:-1}.bin"
+  if ! cmp -s "$expected" "$wire"; then
+    fail "$what: the unit received $(wc -c <"$wire") bytes, not the $(wc -c <"$expected") expected"
   fi
 }
 
@@ -119,7 +130,7 @@ wine_run() {
 our_wineserver() {
   local pid
   for pid in $(pgrep -x wineserver64 || true) $(pgrep -x wineserver || true); do
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+    if tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
       echo "$pid"
       return
     fi
@@ -220,9 +231,78 @@ expect_wire "flash to a unit that stops answering" "$work/expected"
 grep -q '"failed_line":11' "$work/out" || fail "unit that stops: the JSON says $(cat "$work/out")"
 stop_unit
 
+# Several units at once, at 4800 baud: each on its own thread, so that the
+# silent one and the one that stops after 10 lines delay neither of the
+# others, which get the image byte for byte; the run takes about as long as
+# one unit alone.
+{
+  head -n 30 "$sample"
+  tail -n 1 "$sample"
+} >"$work/short.hex"
+wire_of_download "$work/short.hex" >"$work/expected"
+start_unit --baud 4800
+wine_run "$cli" flash "$work/short.hex" --port COM1
+expect_status "flash at 4800 baud" 0
+expect_wire "flash at 4800 baud" "$work/expected"
+alone=$wall
+stop_unit
+start_unit_on 1 --baud 4800
+start_unit_on 2 --baud 4800 --silent
+start_unit_on 3 --baud 4800 --stop-after 10
+start_unit_on 4 --baud 4800
+wine_run "$cli" flash "$work/short.hex" --port COM1 --port COM2 --port COM3 --port COM4 --json
+expect_status "flash to four units" 6
+expect_wire "flash to four units, COM1" "$work/expected" 1
+expect_wire "flash to four units, COM4" "$work/expected" 4
+printf ';TB00;TB73;TBU;' >"$work/expected-silent"
+expect_wire "flash to four units, the silent COM2" "$work/expected-silent" 2
+{
+  printf ';TB00;TB73;TBU;'
+  head -n 11 "$work/short.hex" | tr -d '\r\n'
+} >"$work/expected-stops"
+expect_wire "flash to four units, COM3 that stops" "$work/expected-stops" 3
+expect_unit() {
+  grep "\"port\":\"$1\"" "$work/out" | grep -q "$2" || fail "four units: $1 is not $2 in $(cat "$work/out")"
+}
+expect_unit COM1 '"status":"complete"'
+expect_unit COM2 '"failed_line":0'
+expect_unit COM3 '"failed_line":11'
+expect_unit COM4 '"status":"complete"'
+echo "$(wc -l <"$work/short.hex") lines at 4800 baud: one unit ${alone} s, four at once ${wall} s" \
+  "(CPU ${cpu} s + wineserver ${server_cpu} s)"
+if [ "$(echo "$wall > $alone + 1.5" | bc)" = 1 ]; then
+  fail "four units at once took ${wall} s, one alone ${alone} s"
+fi
+stop_unit
+
+# Ctrl+C part way (Wine turns SIGINT into the console's Ctrl+C): status 130,
+# the unit has the lines up to the one it was waiting on and nothing after.
+start_unit --baud 4800
+wine "$cli" flash "$sample" --port COM1 --json >"$work/out" 2>"$work/err" &
+cli_pid=$!
+sleep 2
+kill -INT "$cli_pid"
+set +e
+wait "$cli_pid"
+status=$?
+set -e
+expect_status "flash interrupted" 130
+sleep 0.5
+reached=$(sed -n 's/.*"failed_line":\([0-9]*\).*/\1/p' "$work/out")
+if [ -z "$reached" ] || ! grep -q '"status":"interrupted"' "$work/out"; then
+  fail "flash interrupted: the JSON says $(cat "$work/out")"
+else
+  {
+    printf ';TB00;TB73;TBU;'
+    head -n "$reached" "$sample" | tr -d '\r\n'
+  } >"$work/expected"
+  expect_wire "flash interrupted at line $reached" "$work/expected"
+fi
+
 # A port that leads nowhere.
 wine_run "$cli" flash "$sample" --port 'COM7'
 expect_status "flash to a missing port" 5
+grep -q "no such device" "$work/err" || fail "a missing port: stderr says $(cat "$work/err")"
 
 echo "Windows tests: $failures failure(s), ${SECONDS} s in all."
 [ "$failures" = 0 ]
