@@ -13,6 +13,7 @@
 #include <QSerialPortInfo>
 #include <QTextOption>
 
+#include "platform/control_events.h"
 #include "platform/device_names.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window.h"
@@ -53,24 +54,6 @@ QFont MakeFont(const ui::FontSpec& spec) {
   font.setBold(spec.bold);
   font.setFixedPitch(spec.fixed_pitch);
   return font;
-}
-
-EventKind ClickEvent(Button button) {
-  switch (button) {
-    case Button::kSetFname:
-      return EventKind::kSetFnameClicked;
-    case Button::kGetRev:
-      return EventKind::kGetRevClicked;
-    default:
-      return EventKind::kDownloadClicked;
-  }
-}
-
-EventKind ChoiceEvent(MenuItem item) {
-  if (item == MenuItem::kTBX4_Ack) {
-    return EventKind::kAckOptionChosen;
-  }
-  return IsPortItem(item) ? EventKind::kPortChosen : EventKind::kAssignDevicesChosen;
 }
 
 // Whether the device of a port is there now.
@@ -241,8 +224,7 @@ QAction* QtWindow::BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& spec) {
   }
   // The handler decides what ends up checked; Qt's own toggle on trigger
   // happens first and is overwritten by it.
-  const int port = IsPortItem(spec.item) ? static_cast<int>(spec.item) : 0;
-  const WindowEvent event{ChoiceEvent(spec.item), port};
+  const WindowEvent event = ChoiceEvent(spec.item);
   connect(action, &QAction::triggered, this, [this, event] { Deliver(event); });
   return action;
 }

@@ -1,0 +1,63 @@
+#include "platform/win32/win32_dialogs.h"
+
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <array>
+
+#include "platform/platform_error.h"
+#include "platform/win32/win32_text.h"
+#include "ui/texts.h"
+
+namespace {
+
+// The classic limit of a file name in the dialog, terminator included.
+constexpr std::size_t kFileNameLimit = 260;
+
+}  // namespace
+
+void ShowMessageBox(HWND owner, const std::string& text, Icon icon) {
+  const UINT style = MB_OK | (icon == Icon::kExclamation ? MB_ICONEXCLAMATION : 0);
+  if (MessageBoxW(owner, WideFromNarrow(text).c_str(), WideFromNarrow(ui::kMessageBoxTitle).c_str(),
+                  style) == 0) {
+    throw PlatformError("cannot show a message box: " + SystemErrorText(GetLastError()));
+  }
+}
+
+std::optional<std::string> ChooseFileToOpen(HWND owner, const std::string& previous) {
+  std::array<wchar_t, kFileNameLimit> name{};
+  const std::wstring start = WideFromNarrow(previous);
+  if (start.size() < name.size()) {
+    start.copy(name.data(), start.size());
+  }
+  // Default settings: no filter, no title, no initial folder, no extension.
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner;
+  dialog.lpstrFile = name.data();
+  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  if (GetOpenFileNameW(&dialog)) {
+    return NarrowFromWide(name.data());
+  }
+  const DWORD failure = CommDlgExtendedError();
+  if (failure != 0) {
+    throw PlatformError("the file dialog failed with code " + std::to_string(failure));
+  }
+  return std::nullopt;  // cancelled
+}
+
+std::optional<std::string> DroppedFile(HDROP drop) {
+  std::optional<std::string> file;
+  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
+    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::wstring path(length + 1, L'\0');
+    DragQueryFileW(drop, 0, path.data(), length + 1);
+    path.resize(length);
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+      file = NarrowFromWide(path);
+    }
+  }
+  DragFinish(drop);
+  return file;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+
+#include "platform/win32/win32_api.h"
+#include "platform/window_event.h"
+#include "ui/controls.h"
+
+// The menu bar built from the layout's menus, the accelerator table of their
+// shortcuts, and the event each item's command stands for.
+class Win32Menus {
+ public:
+  // Menu command identifiers: kFirstId + the item's MenuItem value.
+  static constexpr int kFirstId = 1000;
+
+  Win32Menus() = default;
+  Win32Menus(const Win32Menus&) = delete;
+  Win32Menus& operator=(const Win32Menus&) = delete;
+  ~Win32Menus();
+
+  // Gives `window` its menu bar; the window destroys it with itself.
+  void Build(HWND window);
+  HACCEL Accelerators() const { return accelerators_; }
+
+  void SetChecked(MenuItem item, bool checked);
+  bool Checked(MenuItem item) const;
+
+  // The event a WM_COMMAND identifier from a menu or an accelerator names.
+  static std::optional<WindowEvent> EventForCommand(int id);
+
+ private:
+  HMENU bar_ = nullptr;
+  HACCEL accelerators_ = nullptr;
+};

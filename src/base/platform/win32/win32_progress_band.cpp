@@ -1,0 +1,85 @@
+#include "platform/win32/win32_progress_band.h"
+
+#include <commctrl.h>
+
+#include "platform/platform_error.h"
+#include "platform/progress_steps.h"
+#include "platform/win32/win32_text.h"
+#include "ui/texts.h"
+
+namespace {
+
+// Long paths are shown on several lines rather than one across the screen.
+constexpr LPARAM kTipWidthPixels = 600;
+
+TTTOOLINFOW ToolFor(HWND owner, HWND tool, std::wstring& text) {
+  TTTOOLINFOW info{};
+  info.cbSize = sizeof(info);
+  info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  info.hwnd = owner;
+  info.uId = reinterpret_cast<UINT_PTR>(tool);
+  info.lpszText = text.data();
+  return info;
+}
+
+}  // namespace
+
+void Win32ProgressBand::Attach(HWND owner, HWND bar, HWND text, HWND file_label) {
+  owner_ = owner;
+  bar_ = bar;
+  text_ = text;
+  file_label_ = file_label;
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                             CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner,
+                             nullptr, nullptr, nullptr);
+  if (tooltip_ == nullptr) {
+    throw PlatformError("cannot create the file name's tooltip");
+  }
+  SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, kTipWidthPixels);
+  TTTOOLINFOW info = ToolFor(owner, file_label_, tip_);
+  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void Win32ProgressBand::SetProgress(std::size_t done, std::size_t total) {
+  done_ = done;
+  total_ = total;
+  Schedule();
+}
+
+void Win32ProgressBand::SetText(const std::string& text, bool problem) {
+  text_waiting_ = text;
+  problem_waiting_ = problem;
+  Schedule();
+}
+
+void Win32ProgressBand::Schedule() {
+  if (!waiting_) {
+    waiting_ = true;
+    SetTimer(owner_, kTimerId, kFlushDelayMs, nullptr);
+  }
+}
+
+void Win32ProgressBand::Flush() {
+  if (!waiting_) {
+    return;
+  }
+  waiting_ = false;
+  KillTimer(owner_, kTimerId);
+  const ProgressSteps steps = ToProgressSteps(done_, total_);
+  SendMessageW(bar_, PBM_SETRANGE32, 0, steps.total);
+  SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(steps.done), 0);
+  problem_ = problem_waiting_;
+  SetWindowTextW(text_, WideFromNarrow(text_waiting_).c_str());
+  // The colour is the window's to give (WM_CTLCOLORSTATIC) when it repaints.
+  InvalidateRect(text_, nullptr, TRUE);
+}
+
+Color Win32ProgressBand::TextColor() const {
+  return problem_ ? ui::kRed : static_cast<Color>(GetSysColor(COLOR_WINDOWTEXT));
+}
+
+void Win32ProgressBand::SetFileToolTip(const std::string& text) {
+  tip_ = WideFromNarrow(text);
+  TTTOOLINFOW info = ToolFor(GetParent(file_label_), file_label_, tip_);
+  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+}

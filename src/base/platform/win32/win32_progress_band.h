@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform/win32/win32_api.h"
+#include "ui/controls.h"
+
+// The progress band (a bar and a line of text beside it) and the file-name
+// label's tooltip: what the window tells about the download beyond its labels.
+//
+// The program sets the band once per line sent, and repainting a bar and a
+// label takes far longer than a line takes to go out. So the latest value and
+// text wait here and reach the controls from a short timer of the owner, or
+// at once when the owner flushes (the status changed, the download ended).
+class Win32ProgressBand {
+ public:
+  static constexpr UINT_PTR kTimerId = 10;
+  static constexpr UINT kFlushDelayMs = 30;
+
+  void Attach(HWND owner, HWND bar, HWND text, HWND file_label);
+
+  void SetProgress(std::size_t done, std::size_t total);
+  void SetText(const std::string& text, bool problem);
+  // Shows what waits, now; the owner calls it when kTimerId fires.
+  void Flush();
+  // The colour the band's text is drawn in now.
+  Color TextColor() const;
+  void SetFileToolTip(const std::string& text);
+
+ private:
+  void Schedule();
+
+  HWND owner_ = nullptr;
+  HWND bar_ = nullptr;
+  HWND text_ = nullptr;
+  HWND file_label_ = nullptr;
+  HWND tooltip_ = nullptr;
+  bool problem_ = false;  // as shown
+  std::wstring tip_;
+
+  // What waits for the next flush.
+  bool waiting_ = false;
+  std::size_t done_ = 0;
+  std::size_t total_ = 0;
+  std::string text_waiting_;
+  bool problem_waiting_ = false;
+};

@@ -1,0 +1,133 @@
+#include "platform/win32/win32_window.h"
+
+#include "platform/platform_error.h"
+#include "platform/win32/win32_dialogs.h"
+#include "platform/win32/win32_text.h"
+
+namespace {
+
+void SetControlText(HWND control, const std::string& text) {
+  if (!SetWindowTextW(control, WideFromNarrow(text).c_str())) {
+    throw PlatformError("cannot set a control's text: " + SystemErrorText(GetLastError()));
+  }
+}
+
+}  // namespace
+
+void Win32Window::Deliver(const WindowEvent& event) {
+  DeliverGuarded(sink_, event, [](const std::string& failure) {
+    OutputDebugStringA(("TBX4_Download: " + failure + "\n").c_str());
+  });
+}
+
+void Win32Window::Show(int show_command) {
+  ShowWindow(window_, show_command);
+  UpdateWindow(window_);
+  SetFocus(controls_.FirstFocus());
+}
+
+void Win32Window::ShutDown() {
+  // Closing, logging off and shutting down all end here, and only the first
+  // of them runs the shut-down: a session's end may follow a close that is
+  // still waiting for a download to finish.
+  if (closed_) {
+    return;
+  }
+  closed_ = true;
+  Deliver(WindowEvent{EventKind::kUnload});
+  // Gone from the screen at once; it is destroyed once the program's loop
+  // has let go of it, as a download may still be unwinding below this.
+  ShowWindow(window_, SW_HIDE);
+}
+
+std::string Win32Window::Text(TextArea area) const {
+  return areas_.at(Index(area))->Text();
+}
+
+void Win32Window::SetEventSink(EventSink sink) {
+  sink_ = std::move(sink);
+}
+
+void Win32Window::SetCaption(Label label, const std::string& caption) {
+  // A new status ends what the band was showing: it catches up first, so
+  // that it never tells of an earlier line than the status does.
+  if (label == Label::kLabel3) {
+    band_.Flush();
+  }
+  SetControlText(controls_.LabelWindow(label), caption);
+  captions_.at(Index(label)) = caption;
+}
+
+std::string Win32Window::Caption(Label label) {
+  return captions_.at(Index(label));
+}
+
+void Win32Window::SetTextColor(Label label, Color color) {
+  label_colors_.at(Index(label)) = color;
+  // The colour is given when the label repaints (WM_CTLCOLORSTATIC).
+  InvalidateRect(controls_.LabelWindow(label), nullptr, TRUE);
+}
+
+void Win32Window::SetText(TextArea area, const std::string& text) {
+  areas_.at(Index(area))->SetText(text);
+}
+
+void Win32Window::AppendText(TextArea area, const std::string& text) {
+  areas_.at(Index(area))->Append(text);
+}
+
+void Win32Window::SetChecked(MenuItem item, bool checked) {
+  menus_.SetChecked(item, checked);
+}
+
+void Win32Window::SetCommandsEnabled(bool enabled) {
+  HWND focus = GetFocus();
+  HWND download = controls_.ButtonWindow(Button::kDload_TBX4);
+  HWND revision = controls_.ButtonWindow(Button::kGetRev);
+  EnableWindow(download, enabled ? TRUE : FALSE);
+  EnableWindow(revision, enabled ? TRUE : FALSE);
+  // A disabled control cannot keep the focus, and a window with the focus
+  // nowhere ignores Tab: it moves on to the next control that can take it.
+  if (!enabled && (focus == download || focus == revision)) {
+    SetFocus(GetNextDlgTabItem(window_, focus, FALSE));
+  }
+  // Enabled again at the end of a download: the band shows its final value.
+  if (enabled) {
+    band_.Flush();
+  }
+}
+
+void Win32Window::SetProgress(std::size_t done, std::size_t total) {
+  band_.SetProgress(done, total);
+}
+
+void Win32Window::SetProgressText(const std::string& text, bool problem) {
+  band_.SetText(text, problem);
+}
+
+void Win32Window::SetFileToolTip(const std::string& text) {
+  band_.SetFileToolTip(text);
+}
+
+void Win32Window::MessageBox(const std::string& text, Icon icon) {
+  ShowMessageBox(window_, text, icon);
+}
+
+void Win32Window::ShowOpen() {
+  if (std::optional<std::string> chosen = ChooseFileToOpen(window_, file_name_)) {
+    file_name_ = std::move(*chosen);
+  }
+}
+
+std::string Win32Window::FileName() {
+  return file_name_;
+}
+
+// Windows' COM numbers are the system's own: there is nothing to assign.
+std::optional<PortDevices> Win32Window::ChooseDevices(const PortDevices&) {
+  return std::nullopt;
+}
+
+void Win32Window::PumpEvents(Clock::time_point deadline) {
+  pump_.Pump(deadline);
+}

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "platform/win32/win32_api.h"
+
+#include <shellapi.h>
+
+#include "platform/win32/win32_controls.h"
+#include "platform/win32/win32_event_pump.h"
+#include "platform/win32/win32_menus.h"
+#include "platform/win32/win32_progress_band.h"
+#include "platform/win32/win32_text_area.h"
+#include "platform/window.h"
+
+// The program's window over the Win32 API, built from the layout table. It
+// only maps the Window operations onto controls; the pump it is given sleeps
+// on its messages and on the thread's other handles.
+class Win32Window final : public Window {
+ public:
+  // The program's icon, by its resource number in the executable.
+  static constexpr int kIconResource = 1;
+
+  // Creates the window hidden, sized and centred for the monitor it opens on.
+  explicit Win32Window(Win32EventPump& pump);
+  Win32Window(const Win32Window&) = delete;
+  Win32Window& operator=(const Win32Window&) = delete;
+  ~Win32Window() override;
+
+  // Shows the window with the focus on the first control of the tab order.
+  void Show(int show_command = SW_SHOWNORMAL);
+  HWND Handle() const { return window_; }
+
+  // Hands one event to the sink. Whatever escapes the handler is reported to
+  // the debugger's output and stops here.
+  void Deliver(const WindowEvent& event);
+  // Whether the shut-down has been delivered: the window is done with.
+  bool Closed() const { return closed_; }
+
+  // What the controls hold, for whoever inspects the window.
+  std::string Text(TextArea area) const;
+  int AreaColumns(TextArea area) const { return areas_.at(Index(area))->Columns(); }
+  bool Checked(MenuItem item) const { return menus_.Checked(item); }
+  HACCEL Accelerators() const { return menus_.Accelerators(); }
+  Color TextColor(Label label) const { return label_colors_.at(Index(label)); }
+  Color ProgressTextColor() const { return band_.TextColor(); }
+  const Win32Controls& Controls() const { return controls_; }
+
+  // --- Window ---
+  void SetEventSink(EventSink sink) override;
+  void SetCaption(Label label, const std::string& caption) override;
+  std::string Caption(Label label) override;
+  void SetTextColor(Label label, Color color) override;
+  void SetText(TextArea area, const std::string& text) override;
+  void AppendText(TextArea area, const std::string& text) override;
+  void SetChecked(MenuItem item, bool checked) override;
+  void SetCommandsEnabled(bool enabled) override;
+  void SetProgress(std::size_t done, std::size_t total) override;
+  void SetProgressText(const std::string& text, bool problem) override;
+  void SetFileToolTip(const std::string& text) override;
+  void MessageBox(const std::string& text, Icon icon) override;
+  void ShowOpen() override;
+  std::string FileName() override;
+  std::optional<PortDevices> ChooseDevices(const PortDevices& current) override;
+  void PumpEvents(Clock::time_point deadline) override;
+
+ private:
+  static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT OnMessage(UINT message, WPARAM wparam, LPARAM lparam);
+  void Build();
+  bool HandleCommand(int id);
+  LRESULT ColorStatic(HDC dc, HWND control);
+  void FitToDpi(int dpi, const RECT* suggested);
+  void OnActivate(WPARAM wparam);
+  void OnTimer(UINT_PTR timer);
+  void OnDropFiles(HDROP drop);
+  void ShutDown();
+  void PressFocusedButton();
+
+  Win32EventPump& pump_;
+  HWND window_ = nullptr;
+  EventSink sink_;
+  Win32Controls controls_;
+  Win32Menus menus_;
+  Win32ProgressBand band_;
+  std::array<std::unique_ptr<Win32TextArea>, CountOf<TextArea>()> areas_;
+  // What the program last set on each label, byte for byte: the control's own
+  // text has been through a character set conversion that need not round-trip.
+  std::array<std::string, CountOf<Label>()> captions_;
+  std::array<Color, CountOf<Label>()> label_colors_{};
+  HWND last_focus_ = nullptr;
+  std::string file_name_;
+  bool closed_ = false;
+};

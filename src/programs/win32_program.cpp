@@ -1,0 +1,24 @@
+#include "programs/win32_program.h"
+
+#include "platform/device_names.h"
+
+Win32Program::Win32Program(const std::string& program_dir)
+    : pump_(waits_),
+      window_(pump_),
+      background_(waits_),
+      comm1_([program_dir](int port) { return DevicePathForPort(port, program_dir); }, waits_,
+             [this] { window_.Deliver({EventKind::kSerialNotification}); }),
+      dld_(Platform{window_, files_, clock_, background_, program_dir}, comm1_) {
+  window_.SetEventSink([this](const WindowEvent& event) { dld_.Dispatch(event); });
+}
+
+void Win32Program::Start(int show_command) {
+  window_.Show(show_command);
+  window_.Deliver({EventKind::kLoad});
+}
+
+void Win32Program::Run() {
+  while (!window_.Closed()) {
+    window_.PumpEvents(Clock::time_point::max());
+  }
+}
