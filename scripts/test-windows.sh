@@ -28,7 +28,8 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
     -DCMAKE_BUILD_TYPE=Release -DTBX4_WITH_QT=OFF
 fi
-cmake --build "$build" -j 2 --target tbx4_tests tbx4_win32_tests tbx4-download
+cmake --build "$build" -j 2 --target tbx4_tests tbx4_win32_tests tbx4_win32_window_tests \
+  tbx4_window_driver tbx4-download
 if [ ! -f "$linux_build/CMakeCache.txt" ]; then
   cmake -S . -B "$linux_build"
 fi
@@ -174,6 +175,16 @@ TBX4_COM1_UNIT=hangup wine_run "$build/tests/win32/tbx4_win32_tests.exe" --gtest
 expect_status "tbx4_win32_tests.exe (unit that hangs up)" 0
 [ "$failures" = 0 ] || tail -n 30 "$work/out" >&2
 
+# The window's own tests make real windows: they need a display.
+set +e
+xvfb-run -a -s "-screen 0 1024x768x24" wine "$build/tests/win32/tbx4_win32_window_tests.exe" \
+  >"$work/out" 2>"$work/err"
+status=$?
+set -e
+expect_status "tbx4_win32_window_tests.exe" 0
+echo "tbx4_win32_window_tests.exe: $(grep -E '^\[==========\] .* ran' "$work/out" | sed 's/\[==========\] //')"
+[ "$status" = 0 ] || tail -n 30 "$work/out" >&2
+
 # --- tbx4-download.exe against the simulated unit ---
 cli="$build/tbx4-download.exe"
 
@@ -303,6 +314,14 @@ fi
 wine_run "$cli" flash "$sample" --port 'COM7'
 expect_status "flash to a missing port" 5
 grep -q "no such device" "$work/err" || fail "a missing port: stderr says $(cat "$work/err")"
+
+# --- The window program as shipped, driven as a technician would drive it ---
+# build-windows.sh also checks that both programs import Windows' own DLLs
+# only.
+scripts/build-windows.sh || fail "build-windows.sh"
+wine_session_stop
+TBX4_WINE_DIR=$session tests/wine/window_e2e.sh build-windows/x64/TBX4_Download.exe \
+  "$build/tests/wine/tbx4_window_driver.exe" "$linux_build" || fail "the window end to end"
 
 echo "Windows tests: $failures failure(s), ${SECONDS} s in all."
 [ "$failures" = 0 ]

@@ -8,6 +8,9 @@
 #
 #   tests/wine/window_e2e.sh EXE DRIVER_EXE LINUX_BUILD_DIR
 #
+# TBX4_WINE_DIR names a Wine session folder to reuse (see wine-session.sh);
+# by default the script makes one of its own.
+#
 # Exits 0 when every scenario passed.
 # Not -e: a failed step is reported and counted, and the scenarios go on.
 set -uo pipefail
@@ -121,9 +124,11 @@ scenario_close_during_wait() {
   stop_unit
 }
 
-mkdir -p "$work/wine"
+# TBX4_WINE_DIR: a session folder whose prefix can be reused (made when new).
+session=${TBX4_WINE_DIR:-$work/wine}
+mkdir -p "$session"
 start_display || { echo "no free X display for Xvfb"; exit 1; }
-wine_session_start "$work/wine" || { echo "Wine session did not start"; exit 1; }
+wine_session_start "$session" || { echo "Wine session did not start"; exit 1; }
 wine "$driver" 2>/dev/null && true  # warms the session; prints its usage
 
 SECONDS=0
