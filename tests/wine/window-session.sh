@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2154
 # Functions for driving the Windows window program under Wine and Xvfb
 # against the simulated unit. Source it from bash after wine-session.sh, with
 # $work (a scratch folder), $exe (TBX4_Download.exe), $driver (the window

@@ -53,6 +53,21 @@ expected_wire() {
   cat "$record"
 }
 
+# The number of image lines N when $1 is exactly the enter-download command
+# and the image's first N lines; nothing when it is not.
+line_prefix_of_download() {
+  local expected=";TB00;TB73;TBU;" n=0 line
+  [ "$1" == "$expected" ] && { echo 0; return; }
+  while IFS= read -r line; do
+    line=${line%$'\r'}
+    [ ${#line} -lt 3 ] && continue
+    expected+=$line
+    n=$((n + 1))
+    [ "$1" == "$expected" ] && { echo "$n"; return; }
+    [ ${#expected} -gt ${#1} ] && return
+  done <"$image"
+}
+
 scenario_first_run() {
   start_unit "$work/first.bin"
   start_program "$work/first"
@@ -114,13 +129,20 @@ scenario_close_during_wait() {
   drive close
   drive wait-gone 20 || fail "the window did not close during a download"
   end_program
-  local at_close
-  at_close=$(stat -c %s "$work/close.bin")
-  sleep 1.5
-  expect_eq "nothing sent after the close" "$at_close" "$(stat -c %s "$work/close.bin")"
-  [ "$at_close" -lt "$(wc -c <"$work/download.bin")" ] && pass "the close cut the download short" ||
-    fail "the download ran to its end before the close"
-  [ -s "$work/close/tbx4_dld.ini" ] && pass "settings saved on close" || fail "no settings on close"
+  # Whole lines, each sent only after the last was answered, and nothing
+  # after the line whose answer it was waiting for: no next line, no ";".
+  local wire lines
+  wire=$(cat "$work/close.bin")
+  lines=$(line_prefix_of_download "$wire")
+  if [ -n "$lines" ] && [ "$lines" -lt "$(wc -l <"$image")" ]; then
+    pass "the close ended the download after line $lines, with nothing more sent"
+  else
+    fail "after the close the unit had [${wire:0:60}...] ($(echo -n "$wire" | wc -c) bytes)"
+  fi
+  sleep 1
+  expect_eq "nothing sent after the program ended" "$wire" "$(cat "$work/close.bin")"
+  expect_eq "settings saved on close" "$(settings_for "$image" | od -c)" \
+    "$(od -c <"$work/close/tbx4_dld.ini" 2>/dev/null)"
   stop_unit
 }
 
