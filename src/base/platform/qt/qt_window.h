@@ -51,6 +51,11 @@ class QtWindow : public QMainWindow, public Window {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // A file dropped anywhere on the window chooses the image
+  // (qt_window_drop.cpp).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildControls();

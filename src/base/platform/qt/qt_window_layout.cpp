@@ -98,6 +98,7 @@ QtWindow::QtWindow(std::string program_dir, QWidget* parent)
   // The window has one size: the layout was made for it and nothing in it
   // follows a resize.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  setAcceptDrops(true);
 }
 
 QtWindow::~QtWindow() = default;
@@ -181,6 +182,10 @@ QPlainTextEdit* QtWindow::BuildTextArea(QWidget* client, const ui::ControlSpec& 
   // Nobody edits these areas, and an undo history of a download's worth of
   // appends would only grow.
   edit->setUndoRedoEnabled(false);
+  // A file dropped on an area is the window's to take as the image, not the
+  // area's to paste as text.
+  edit->setAcceptDrops(false);
+  edit->viewport()->setAcceptDrops(false);
   // The font first: the pane measures the width in characters.
   edit->setFont(MakeFont(spec.font));
   areas_.at(Index(spec.area)) = edit;
