@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/qt/device_dialog.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_text.h"
 
@@ -141,8 +142,8 @@ std::string QtWindow::FileName() {
   return file_name_;
 }
 
-std::optional<PortDevices> QtWindow::ChooseDevices(const PortDevices&) {
-  return std::nullopt;
+std::optional<PortDevices> QtWindow::ChooseDevices(const PortDevices& current) {
+  return RunDeviceDialog(this, device_lister_(), current);
 }
 
 void QtWindow::PumpEvents(Clock::time_point deadline) {

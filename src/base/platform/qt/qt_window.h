@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/qt/qt_serial_devices.h"
 #include "platform/qt/text_pane.h"
 #include "platform/window.h"
 #include "ui/layout.h"
@@ -29,6 +30,10 @@ class QtWindow : public QMainWindow, public Window {
 
   // Every byte a text area holds, for whoever inspects the window.
   std::string Text(TextArea area) const;
+
+  // Where the device dialog learns which devices are present (by default,
+  // from the system).
+  void SetDeviceLister(SerialDeviceLister lister) { device_lister_ = std::move(lister); }
 
   // --- Window ---
   void SetEventSink(EventSink sink) override;
@@ -84,6 +89,7 @@ class QtWindow : public QMainWindow, public Window {
   std::array<std::string, CountOf<Label>()> captions_;
   std::array<QAction*, kMenuItemSlots> menu_items_{};
 
+  SerialDeviceLister device_lister_ = PresentSerialDevices;
   std::string file_name_;
   bool shown_before_ = false;
 };

@@ -1,0 +1,19 @@
+#include "dialog_answerer.h"
+
+#include <QApplication>
+
+DialogAnswerer::DialogAnswerer(std::string object_name, Act act)
+    : object_name_(std::move(object_name)), act_(std::move(act)) {
+  timer_.setInterval(10);
+  QObject::connect(&timer_, &QTimer::timeout, [this] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || !dialog->isVisible() ||
+        dialog->objectName().toStdString() != object_name_) {
+      return;
+    }
+    timer_.stop();
+    answered_ = true;
+    act_(*dialog);
+  });
+  timer_.start();
+}
