@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTimer>
 #include <array>
 #include <memory>
 #include <string>
 
+#include "platform/progress_band.h"
 #include "platform/qt/qt_serial_devices.h"
 #include "platform/qt/text_pane.h"
 #include "platform/window.h"
@@ -73,6 +75,9 @@ class QtWindow : public QMainWindow, public Window {
   QAction* BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& spec);
   void UpdatePortHints();
   QLabel* LabelWidget(Label label) const;
+  // Hands the band's latest value and text to the widgets, if they changed.
+  void ShowProgress();
+  void ProgressChanged(bool first_of_batch);
 
   std::string program_dir_;
   EventSink sink_;
@@ -83,6 +88,9 @@ class QtWindow : public QMainWindow, public Window {
   std::array<std::unique_ptr<TextPane>, CountOf<TextArea>()> panes_;
   QProgressBar* progress_bar_ = nullptr;
   QLabel* progress_text_ = nullptr;
+  ProgressBand progress_;
+  QTimer progress_timer_;
+  bool progress_problem_shown_ = false;
   QWidget* first_focus_ = nullptr;
   // What the program last set on each label, byte for byte: the label's own
   // text has been through a character set conversion that need not round-trip.

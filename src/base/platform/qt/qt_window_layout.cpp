@@ -207,6 +207,10 @@ void QtWindow::BuildProgressBand(QWidget* client) {
   progress_text_->setFont(MakeFont(ui::kProgressFont));
   progress_text_->setTextFormat(Qt::PlainText);
   progress_text_->setFocusPolicy(Qt::NoFocus);
+
+  progress_timer_.setSingleShot(true);
+  progress_timer_.setInterval(ProgressBand::kBatchDelayMs);
+  connect(&progress_timer_, &QTimer::timeout, this, [this] { ShowProgress(); });
 }
 
 void QtWindow::BuildMenus() {
