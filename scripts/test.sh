@@ -22,6 +22,10 @@ scripts/check-code.sh "$build"
 # The logic libraries must keep building for Windows (skipped without mingw-w64).
 scripts/check-windows-build.sh
 
+# The Windows programs and tests, cross-built and run under Wine against the
+# simulated unit (skipped without Wine or mingw-w64).
+scripts/test-windows.sh "$build"
+
 # Memory errors, leaks and undefined behaviour: any report fails the test.
 asan=build-test-asan
 rm -rf "$asan"

@@ -10,7 +10,12 @@
 #include "platform/device_names.h"
 #include "ui/controls.h"
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #include <unistd.h>
 #endif
 
@@ -69,7 +74,21 @@ std::string DeviceForPort(const std::string& port, const std::string& program_di
 
 std::string WhyPortWontOpen(const std::string& device) {
 #ifdef _WIN32
-  (void)device;
+  // Asked again, Windows says which: a port that is not there, or one that
+  // another program holds (a port is never shared).
+  const HANDLE port = CreateFileA(WindowsDevicePath(device).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                  0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const DWORD error = GetLastError();
+  if (port != INVALID_HANDLE_VALUE) {
+    CloseHandle(port);
+    return text::kInUseOrInvalid;
+  }
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    return text::kNoSuchDevice;
+  }
+  if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+    return text::kPortBusy;
+  }
   return text::kInUseOrInvalid;
 #else
   std::error_code error;

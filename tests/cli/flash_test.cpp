@@ -49,9 +49,11 @@ TEST(CliFlash, SendsByteForByteWhatTheWindowSends) {
   EXPECT_EQ(Text(json[0], "status"), "complete");
   EXPECT_EQ(Text(json[0], "lines_sent"), "5");
   EXPECT_EQ(Text(json[0], "lines_total"), "5");
-  // One answer per awaited record; the end record's answer came in the next
-  // record's wait.
-  EXPECT_EQ(Text(json[0], "acknowledgments"), "5");
+  // One answer per record up to the end record, whose answer came in the next
+  // record's wait; that last record's own answer races the final ";" and the
+  // port's closing, so it may or may not be counted.
+  const std::string acknowledgments = Text(json[0], "acknowledgments");
+  EXPECT_TRUE(acknowledgments == "4" || acknowledgments == "5") << acknowledgments;
   EXPECT_EQ(Text(json[0], "device"), units.Device(0));
   EXPECT_EQ(run.err, "");
 }

@@ -27,6 +27,8 @@ stdout, then serves until SIGINT or SIGTERM. Diagnostics go to stderr.
                      character; 4800 gives 1/480 s); default: instant
   --garbage          send a few junk characters before each "G"
   --record FILE      append every byte received to FILE as it is read
+  --gaps             when stopping, print on stderr how long the program took
+                     from each answer to its next byte (count, p50, p99)
   --quiet            no diagnostics
   --help             show this text and exit
 
@@ -65,10 +67,13 @@ struct Count {
   long max;
 };
 
-constexpr Switch kSwitches[] = {
-    {"--silent", &SimOptions::silent},   {"--split", &SimOptions::split},
-    {"--garbage", &SimOptions::garbage}, {"--quiet", &SimOptions::quiet},
-    {"--help", &SimOptions::help},       {"-h", &SimOptions::help}};
+constexpr Switch kSwitches[] = {{"--silent", &SimOptions::silent},
+                                {"--split", &SimOptions::split},
+                                {"--garbage", &SimOptions::garbage},
+                                {"--quiet", &SimOptions::quiet},
+                                {"--gaps", &SimOptions::gaps},
+                                {"--help", &SimOptions::help},
+                                {"-h", &SimOptions::help}};
 constexpr Text kTexts[] = {{"--link", &SimOptions::link_path, "--link needs a path"},
                            {"--revision", &SimOptions::revision, nullptr},
                            {"--record", &SimOptions::record_path, "--record needs a file name"}};

@@ -15,6 +15,7 @@ struct SimOptions {
   int baud = 0;  // 0: instant
   bool garbage = false;
   std::string record_path;  // empty: keep no record
+  bool gaps = false;        // report the program's turnaround when stopping
   bool quiet = false;
   bool help = false;
 };

@@ -83,6 +83,7 @@ int Simulator::Run() {
       diagnostics_.Line("hanging up after " + std::to_string(protocol_.RecordsReceived()) +
                         " record line(s)");
       terminal_.Close();
+      ReportGaps();
       return 0;
     }
 
@@ -104,6 +105,7 @@ int Simulator::Run() {
       if (count > 0) {
         const std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
         Record(bytes);
+        gaps_.Received(Clock::now());
         wire_.Received(bytes, Clock::now());
       } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
         diagnostics_.Line(SystemError("read"));
@@ -117,6 +119,7 @@ int Simulator::Run() {
     }
   }
   diagnostics_.Line(std::string("stopping on ") + strsignal(stop_));
+  ReportGaps();
   return 0;
 }
 
@@ -181,6 +184,13 @@ bool Simulator::Send(Clock::time_point now) {
       return true;
     }
     wire_.Wrote(now);
+    gaps_.Answered(Clock::now());
+  }
+}
+
+void Simulator::ReportGaps() const {
+  if (options_.gaps) {
+    std::fprintf(stderr, "tbx4-sim: %s\n", gaps_.Summary().c_str());
   }
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "answer_gaps.h"
 #include "sim_options.h"
 #include "terminal.h"
 #include "unit_protocol.h"
@@ -67,6 +68,8 @@ class Simulator {
   // line up to a millisecond slower than the wire it stands for.
   std::optional<timespec> Timeout(Clock::time_point now) const;
   void Record(std::string_view bytes);
+  // The --gaps summary, whatever --quiet says: it was asked for.
+  void ReportGaps() const;
 
   const SimOptions& options_;
   Terminal& terminal_;
@@ -80,4 +83,5 @@ class Simulator {
   bool hangup_pending_ = false;
   std::optional<Clock::time_point> drain_started_;  // set once the last answer is out
   bool seen_unread_ = false;  // the last answers were seen waiting on the slave side
+  AnswerGaps gaps_;
 };

@@ -61,3 +61,10 @@ bool SameDevice(const std::string& a, const std::string& b) {
   const fs::path real_b = fs::canonical(b, error_b);
   return !error_a && !error_b && real_a == real_b;
 }
+
+std::string WindowsDevicePath(const std::string& device) {
+  if (device.starts_with("\\\\")) {
+    return device;
+  }
+  return "\\\\.\\" + device;
+}

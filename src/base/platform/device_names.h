@@ -26,3 +26,8 @@ std::string StableDeviceName(const std::string& device, const std::string& stabl
 
 // Whether two names lead to one device (a link and its target, say).
 bool SameDevice(const std::string& a, const std::string& b);
+
+// The name Windows opens a serial device by: "\\.\COM12" for "COM12" (the
+// short name alone reaches only COM1 to COM9); a name that is already a
+// device path ("\\.\...") stays as it is.
+std::string WindowsDevicePath(const std::string& device);

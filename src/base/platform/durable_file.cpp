@@ -39,7 +39,7 @@ void SyncToDisk(const std::string& path) {
   }
 }
 
-void ReplaceFile(const std::string& from, const std::string& to) {
+void MoveIntoPlace(const std::string& from, const std::string& to) {
   if (!MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     throw PlatformError(LastError("cannot replace " + to));
   }
@@ -71,7 +71,7 @@ void SyncToDisk(const std::string& path) {
   SyncPath(path, O_RDONLY);
 }
 
-void ReplaceFile(const std::string& from, const std::string& to) {
+void MoveIntoPlace(const std::string& from, const std::string& to) {
   if (std::rename(from.c_str(), to.c_str()) != 0) {
     throw PlatformError(SystemError("cannot replace " + to));
   }

@@ -10,4 +10,4 @@ void SyncToDisk(const std::string& path);
 
 // Puts `from` in the place of `to` in one step, replacing it, and waits until
 // the move is on the disk.
-void ReplaceFile(const std::string& from, const std::string& to);
+void MoveIntoPlace(const std::string& from, const std::string& to);

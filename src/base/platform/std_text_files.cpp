@@ -137,5 +137,5 @@ void StdTextFiles::Finish(const std::string& temporary, const std::string& targe
 }
 
 void StdTextFiles::Replace(const std::string& temporary, const std::string& target) {
-  ReplaceFile(temporary, target);
+  MoveIntoPlace(temporary, target);
 }

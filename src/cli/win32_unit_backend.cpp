@@ -1,0 +1,108 @@
+#include "cli/win32_unit_backend.h"
+
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/platform_error.h"
+#include "platform/win32/win32_serial_control.h"
+#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_wait_set.h"
+
+namespace cli {
+namespace {
+
+// Each thread's own: what it sleeps in while the core waits.
+Win32WaitSet& ThreadWaits() {
+  thread_local Win32WaitSet waits;
+  return waits;
+}
+
+// Calls posted from other threads, run on the unit's thread from inside its
+// pump. The event is auto-reset: one wake takes every call queued by then.
+class PostedCalls {
+ public:
+  PostedCalls() : event_(CreateEventW(nullptr, FALSE, FALSE, nullptr)) {
+    if (event_ == nullptr) {
+      throw PlatformError("cannot create an event: " + SystemErrorText(GetLastError()));
+    }
+  }
+  ~PostedCalls() { CloseHandle(event_); }
+  PostedCalls(const PostedCalls&) = delete;
+  PostedCalls& operator=(const PostedCalls&) = delete;
+
+  HANDLE Event() const { return event_; }
+
+  void Post(std::function<void()> call) {
+    {
+      const std::lock_guard lock(mutex_);
+      calls_.push_back(std::move(call));
+    }
+    SetEvent(event_);
+  }
+
+  void RunAll() {
+    std::vector<std::function<void()>> calls;
+    {
+      const std::lock_guard lock(mutex_);
+      calls.swap(calls_);
+    }
+    for (const std::function<void()>& call : calls) {
+      call();
+    }
+  }
+
+ private:
+  HANDLE event_;
+  std::mutex mutex_;
+  std::vector<std::function<void()>> calls_;
+};
+
+class Win32EventThread final : public EventThread {
+ public:
+  explicit Win32EventThread(std::function<void()> body)
+      : thread_([this, body = std::move(body)] { Run(body); }) {}
+  ~Win32EventThread() override { Join(); }
+  Win32EventThread(const Win32EventThread&) = delete;
+  Win32EventThread& operator=(const Win32EventThread&) = delete;
+
+  void Post(std::function<void()> call) override { calls_.Post(std::move(call)); }
+
+  void Join() override {
+    if (thread_.joinable()) {
+      thread_.join();
+    }
+  }
+
+ private:
+  void Run(const std::function<void()>& body) {
+    Win32WaitSet& waits = ThreadWaits();
+    const Win32WaitSet::Id id = waits.Add(calls_.Event(), [this] { calls_.RunAll(); });
+    body();
+    // Whatever is posted from now on never runs.
+    waits.Remove(id);
+  }
+
+  // Before the thread: it is in use from the thread's first instruction.
+  PostedCalls calls_;
+  std::thread thread_;
+};
+
+}  // namespace
+
+std::unique_ptr<EventThread> Win32UnitBackend::StartThread(std::function<void()> body) {
+  return std::make_unique<Win32EventThread>(std::move(body));
+}
+
+std::unique_ptr<SerialControl> Win32UnitBackend::MakeSerial(const std::string& device,
+                                                            std::function<void()> on_notification) {
+  return std::make_unique<Win32SerialControl>([device](int) { return device; }, ThreadWaits(),
+                                              std::move(on_notification));
+}
+
+void Win32UnitBackend::Pump(Clock::time_point deadline) {
+  ThreadWaits().Wait(deadline, false);
+}
+
+}  // namespace cli

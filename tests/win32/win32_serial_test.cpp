@@ -1,0 +1,149 @@
+// The serial port against a simulated unit on COM1. tests/wine/ starts the
+// unit, links COM1 to it, and names in TBX4_COM1_UNIT how it behaves:
+// "answering" (answers everything) or "hangup" (hangs up after its first
+// record). Without it these tests skip.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "platform/device_names.h"
+#include "platform/platform_error.h"
+#include "platform/win32/win32_serial_control.h"
+#include "platform/win32/win32_wait_set.h"
+
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr const char* kRevisionQuery = ";TB00;TB73;TBV;";
+constexpr const char* kRecord = ":0400000001020304F2\r\n";
+
+double ProcessCpuSeconds() {
+  FILETIME created;
+  FILETIME ended;
+  FILETIME kernel;
+  FILETIME user;
+  GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernel, &user);
+  auto seconds = [](const FILETIME& time) {
+    const ULONGLONG ticks =
+        (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    return static_cast<double>(ticks) / 1e7;
+  };
+  return seconds(kernel) + seconds(user);
+}
+
+class ComPort : public ::testing::Test {
+ protected:
+  static bool UnitIs(const std::string& mode) {
+    const char* unit = std::getenv("TBX4_COM1_UNIT");
+    return unit != nullptr && mode == unit;
+  }
+
+  void OpenAsTheProgramDoes() {
+    serial_.SetCommPort(1);
+    serial_.SetSettings("4800,N,8,1");
+    serial_.SetInputLen(0);
+    serial_.SetRThreshold(1);
+    serial_.SetRTSEnable(true);
+    serial_.SetHandshaking(0);
+    serial_.SetPortOpen(true);
+  }
+
+  // Pumps the port's events, as the program's pump does, until `done` says
+  // so or the time is up; returns everything received.
+  std::string ReceiveUntil(const std::function<bool(const std::string&)>& done,
+                           milliseconds limit) {
+    const Clock::time_point deadline = Clock::now() + limit;
+    while (!done(received_) && Clock::now() < deadline) {
+      waits_.Wait(deadline, false);
+    }
+    return received_;
+  }
+
+  Win32WaitSet waits_;
+  int notifications_ = 0;
+  std::string received_;
+  Win32SerialControl serial_{[](int port) { return DevicePathForPort(port, ""); }, waits_,
+                             [this] {
+                               ++notifications_;
+                               received_ += serial_.Input();
+                             }};
+};
+
+TEST_F(ComPort, OpensWithTheUnitsSettingsAndExchangesMessages) {
+  if (!UnitIs("answering")) {
+    GTEST_SKIP() << "needs a simulated unit on COM1 that is answering";
+  }
+  OpenAsTheProgramDoes();
+  ASSERT_TRUE(serial_.PortOpen());
+  // The port number cannot change while the port is open.
+  EXPECT_THROW(serial_.SetCommPort(2), PlatformError);
+
+  serial_.Output(kRevisionQuery);
+  const auto has_reply = [](const std::string& text) {
+    return text.find(';') != std::string::npos;
+  };
+  EXPECT_EQ(ReceiveUntil(has_reply, milliseconds(3000)), "TBV1.04;");
+  EXPECT_GE(notifications_, 1);
+  EXPECT_EQ(serial_.CommEvent(), kCommEventReceive);
+
+  received_.clear();
+  serial_.Output(kRecord);
+  const auto has_ack = [](const std::string& text) { return !text.empty(); };
+  EXPECT_EQ(ReceiveUntil(has_ack, milliseconds(3000)), "G");
+
+  // Closed, it sends nothing and says why; opened again, it works again.
+  serial_.SetPortOpen(false);
+  EXPECT_FALSE(serial_.PortOpen());
+  EXPECT_THROW(serial_.Output(kRecord), PlatformError);
+  serial_.SetPortOpen(true);
+  received_.clear();
+  serial_.Output(kRecord);
+  EXPECT_EQ(ReceiveUntil(has_ack, milliseconds(3000)), "G");
+}
+
+TEST_F(ComPort, AnIdleOpenPortCostsNoCpuAndRaisesNothing) {
+  if (!UnitIs("answering")) {
+    GTEST_SKIP() << "needs a simulated unit on COM1 that is answering";
+  }
+  OpenAsTheProgramDoes();
+  const double cpu_before = ProcessCpuSeconds();
+  const Clock::time_point start = Clock::now();
+  ReceiveUntil([](const std::string&) { return false; }, milliseconds(1000));
+  EXPECT_GE(Clock::now() - start, milliseconds(1000));
+  EXPECT_LT(ProcessCpuSeconds() - cpu_before, 0.1);
+  EXPECT_EQ(notifications_, 0);
+}
+
+TEST_F(ComPort, AUnitThatHangsUpClosesThePortOnceWithoutAStorm) {
+  if (!UnitIs("hangup")) {
+    GTEST_SKIP() << "needs a simulated unit on COM1 that is hangup";
+  }
+  OpenAsTheProgramDoes();
+  serial_.Output(kRecord);
+  EXPECT_EQ(ReceiveUntil([](const std::string& text) { return !text.empty(); }, milliseconds(3000)),
+            "G");
+
+  // The unit is gone now. However the failure shows (the pending read, or the
+  // next write), the port ends up closed, and waiting on costs no CPU.
+  const double cpu_before = ProcessCpuSeconds();
+  ReceiveUntil([](const std::string&) { return false; }, milliseconds(1000));
+  EXPECT_LT(ProcessCpuSeconds() - cpu_before, 0.2);
+  int failures = 0;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    try {
+      serial_.Output(kRecord);
+    } catch (const PlatformError&) {
+      ++failures;
+    }
+  }
+  EXPECT_EQ(failures, 3);
+  EXPECT_FALSE(serial_.PortOpen());
+  EXPECT_EQ(waits_.size(), 0U);
+  EXPECT_EQ(notifications_, 1);
+}
+
+}  // namespace

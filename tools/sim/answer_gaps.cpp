@@ -1,0 +1,33 @@
+#include "answer_gaps.h"
+
+#include <algorithm>
+#include <cstdio>
+
+void AnswerGaps::Received(Clock::time_point when) {
+  if (!first_received_) {
+    first_received_ = when;
+  }
+  last_received_ = when;
+  if (answered_) {
+    gaps_.push_back(when - *answered_);
+    answered_.reset();
+  }
+}
+
+std::string AnswerGaps::Summary() const {
+  if (gaps_.empty()) {
+    return "answer to next byte: no gaps";
+  }
+  std::vector<Clock::duration> sorted = gaps_;
+  std::sort(sorted.begin(), sorted.end());
+  const auto percentile = [&](std::size_t percent) {
+    const std::size_t index = std::min(sorted.size() - 1, sorted.size() * percent / 100);
+    return std::chrono::duration<double, std::milli>(sorted[index]).count();
+  };
+  const double span = std::chrono::duration<double>(last_received_ - *first_received_).count();
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "answer to next byte: %zu gaps in %.3f s, p50 %.3f ms, p99 %.3f ms", sorted.size(),
+                span, percentile(50), percentile(99));
+  return text;
+}
