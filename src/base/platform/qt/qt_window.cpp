@@ -1,20 +1,14 @@
 #include "platform/qt/qt_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QColor>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPalette>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <algorithm>
-#include <limits>
 
 #include "platform/qt/device_dialog.h"
 #include "platform/qt/qt_colour.h"
