@@ -7,8 +7,13 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "dialog_answerer.h"
@@ -64,28 +69,70 @@ TEST(AssignDevices, ThePortInUseMovesToTheChosenDeviceAtOnce) {
   EXPECT_EQ(e.boxes.Boxes().size(), 1u);  // the instructions only
 }
 
-// Root writes where the permissions say no; a file standing where the
-// folder of links belongs stops everyone.
-void MakePortsUnwritable(const fs::path& program_dir, bool by_permissions) {
-  if (by_permissions) {
-    fs::create_directory(program_dir / "ports");
-    fs::permissions(program_dir / "ports", fs::perms::owner_read | fs::perms::owner_exec);
-  } else {
-    std::ofstream(program_dir / "ports") << "not a folder\n";
+// The folder of links made read-only for the time of a test, or a file
+// standing where it belongs. Root writes where the permissions say no, so
+// for root the folder is marked immutable instead, where the file system
+// allows it (Available() tells).
+class UnwritablePorts {
+ public:
+  enum class Way { kFileInTheWay, kReadOnlyFolder };
+
+  UnwritablePorts(const fs::path& program_dir, Way way) : ports_(program_dir / "ports"), way_(way) {
+    if (way_ == Way::kFileInTheWay) {
+      std::ofstream(ports_) << "not a folder\n";
+      return;
+    }
+    fs::create_directory(ports_);
+    available_ =
+        geteuid() == 0
+            ? SetImmutable(true)
+            : (fs::permissions(ports_, fs::perms::owner_read | fs::perms::owner_exec), true);
   }
-}
+  ~UnwritablePorts() {
+    if (way_ == Way::kReadOnlyFolder && available_) {
+      if (geteuid() == 0) {
+        SetImmutable(false);
+      } else {
+        fs::permissions(ports_, fs::perms::owner_all);
+      }
+    }
+  }
+  UnwritablePorts(const UnwritablePorts&) = delete;
+  UnwritablePorts& operator=(const UnwritablePorts&) = delete;
+
+  bool Available() const { return available_; }
+
+ private:
+  bool SetImmutable(bool on) const {
+    const int fd = open(ports_.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) {
+      return false;
+    }
+    int flags = 0;
+    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    close(fd);
+    return done;
+  }
+
+  fs::path ports_;
+  Way way_;
+  bool available_ = true;
+};
 
 TEST(AssignDevices, AFolderThatCannotTakeTheLinksSaysSoAndChangesNothing) {
-  std::vector<bool> ways = {false};
-  if (geteuid() != 0) {
-    ways.push_back(true);
-  }
-  for (const bool by_permissions : ways) {
+  for (const auto way :
+       {UnwritablePorts::Way::kFileInTheWay, UnwritablePorts::Way::kReadOnlyFolder}) {
     EndToEnd e;
     e.window.SetDeviceLister([] {
       return std::vector<SerialDevice>{{"/dev/ttyACM0", "", "", ""}};
     });
-    MakePortsUnwritable(e.dir.Path(), by_permissions);
+    const UnwritablePorts unwritable(e.dir.Path(), way);
+    if (!unwritable.Available()) {
+      std::printf("no read-only folder to be had here; the file in the way stands in\n");
+      continue;
+    }
     e.Start(Join(Concat(Records(2), {kEndOfFileRecord})));
     const std::size_t boxes_before = e.boxes.Boxes().size();
 
@@ -99,9 +146,6 @@ TEST(AssignDevices, AFolderThatCannotTakeTheLinksSaysSoAndChangesNothing) {
     EXPECT_GT(box.text.size(), std::string(ui::kAssignDevicesCannotWrite).size());
     EXPECT_EQ(box.icon, QMessageBox::Warning);
     EXPECT_FALSE(fs::is_symlink(e.dir.Path() / "ports" / "com2"));
-    if (by_permissions) {
-      fs::permissions(e.dir.Path() / "ports", fs::perms::owner_all);
-    }
   }
 }
 
