@@ -11,6 +11,51 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
+usage() {
+  cat <<'USAGE'
+Usage: scripts/demo.sh [SIMULATOR OPTION...]
+
+Builds TBX4_Download and the simulated TBX4 unit (tbx4-sim), links the unit as
+COM1 of a demo folder of its own (build/demo) and starts the utility there, so
+your real settings are never touched. Needs a desktop (an X or Wayland display).
+
+  TBX4_DEMO_BAUD=N   pace the unit like an N-baud line (default 4800; 0: instant)
+  --help             show this text and exit
+
+Every other option goes to the simulated unit. Its options:
+USAGE
+}
+
+sim_options() {
+  if [ ! -x build/tools/sim/tbx4-sim ]; then
+    echo "(building tbx4-sim to list them...)"
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTBX4_WITH_TESTS=OFF >/dev/null
+    cmake --build build -j "$(nproc)" --target tbx4-sim >/dev/null
+  fi
+  # Its own usage line and the run-down of what it is are the simulator's;
+  # the demo lists the options.
+  # --link and --help are the demo's own business.
+  build/tools/sim/tbx4-sim --help | awk '
+    /^  --/ { skip = ($1 == "--link" || $1 == "--help") }
+    /^  --/ || /^    / { if (!seen_option) seen_option = /^  --/; if (seen_option && !skip) print; next }
+    seen_option { print }'
+}
+
+if [ "${1:-}" = "--help" ] || [ "${1:-}" = "-h" ]; then
+  usage
+  sim_options
+  exit 0
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  echo "The demo needs a desktop (neither DISPLAY nor WAYLAND_DISPLAY is set); without one," \
+    "flash the simulated unit from the command line:" \
+    "build/tools/sim/tbx4-sim --link /tmp/tbx4-com1 & build/tbx4-download flash" \
+    "samples/tbx4_sample.hex --port /tmp/tbx4-com1 (after cmake -S . -B build &&" \
+    "cmake --build build), or run the tests: scripts/test.sh" >&2
+  exit 1
+fi
+
 scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTBX4_WITH_TESTS=OFF
 cmake --build build -j "$(nproc)" --target TBX4_Download tbx4-sim

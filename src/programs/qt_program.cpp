@@ -1,5 +1,7 @@
 #include "programs/qt_program.h"
 
+#include <QCoreApplication>
+
 QtProgram::QtProgram(const std::string& program_dir, const SerialWrapper& wrap)
     : window_(program_dir),
       background_(&window_),
@@ -13,4 +15,13 @@ QtProgram::QtProgram(const std::string& program_dir, const SerialWrapper& wrap)
 void QtProgram::Start() {
   window_.show();
   window_.Deliver({EventKind::kLoad});
+}
+
+void QtProgram::End() {
+  // A window closed already (by the user, or by an earlier request) has had
+  // its shut-down.
+  if (window_.isVisible()) {
+    window_.close();
+  }
+  QCoreApplication::quit();
 }

@@ -25,6 +25,10 @@ class QtProgram {
 
   // Shows the window and runs the start-up.
   void Start();
+  // Ends the program as closing the window does, whenever it is asked and
+  // however often: the shut-down runs once, and every event loop, a message
+  // box's too, is left.
+  void End();
 
   QtWindow& Window() { return window_; }
   QtSerialControl& Comm1() { return comm1_; }

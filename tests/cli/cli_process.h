@@ -33,6 +33,9 @@ class CliProcess {
   CliProcess& operator=(const CliProcess&) = delete;
 
   void Signal(int signal_number) const;
+  // What the program has written to its standard output so far (not with
+  // `terminal`).
+  std::string OutputSoFar() const { return capture_.Read("out"); }
   // Waits for the program to exit; a program still running after `timeout`
   // is killed and reported with exit status -1.
   CliResult Wait(std::chrono::milliseconds timeout = std::chrono::seconds(60));

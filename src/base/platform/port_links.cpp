@@ -66,19 +66,3 @@ void WritePortLinks(const std::string& program_dir, const PortDevices& devices) 
     }
   }
 }
-
-std::string StableDeviceName(const std::string& device) {
-  std::error_code error;
-  const fs::path real = fs::canonical(device, error);
-  if (error) {
-    return device;
-  }
-  for (fs::directory_iterator entry("/dev/serial/by-id", error), end; !error && entry != end;
-       entry.increment(error)) {
-    std::error_code ignored;
-    if (fs::canonical(entry->path(), ignored) == real && !ignored) {
-      return entry->path().string();
-    }
-  }
-  return device;
-}

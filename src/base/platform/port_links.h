@@ -15,7 +15,3 @@ PortDevices ReadPortLinks(const std::string& program_dir);
 // none for the others. Throws PlatformError, saying why, when the folder
 // cannot be written; links already written stay.
 void WritePortLinks(const std::string& program_dir, const PortDevices& devices);
-
-// The name that stays the same for the device whatever order adapters are
-// plugged in: its /dev/serial/by-id/ link when there is one, else the path.
-std::string StableDeviceName(const std::string& device);

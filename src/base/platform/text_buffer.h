@@ -17,6 +17,10 @@ class TextBuffer {
   // per quarter megabyte rather than on every append. A widget that holds
   // more than kMaxBytes + kTrimChunk characters trims its own front.
   static constexpr std::size_t kTrimChunk = std::size_t{256} << 10;
+  // How long appended bytes may wait for the widget: short enough to look
+  // immediate, long enough that a download's appends come in a few batches a
+  // second rather than one repaint per byte.
+  static constexpr int kBatchDelayMs = 30;
 
   // What the widget must do to catch up: start again from empty first when
   // `restart`, then add `bytes` at its end.

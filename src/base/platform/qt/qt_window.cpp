@@ -1,38 +1,19 @@
 #include "platform/qt/qt_window.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
-#include <QColor>
 #include <QDir>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
-#include <QPalette>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
-#include <algorithm>
-#include <limits>
 
+#include "platform/qt/device_dialog.h"
+#include "platform/qt/qt_colour.h"
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_text.h"
-
-namespace {
-
-QColor FromBgr(Color color) {
-  return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                static_cast<int>((color >> 16) & 0xFF));
-}
-
-void SetTextColour(QWidget* widget, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::WindowText, colour);
-  widget->setPalette(palette);
-}
-
-}  // namespace
 
 void QtWindow::Deliver(const WindowEvent& event) {
   DeliverGuarded(sink_, event, [](const std::string& failure) {
@@ -70,6 +51,11 @@ QLabel* QtWindow::LabelWidget(Label label) const {
 }
 
 void QtWindow::SetCaption(Label label, const std::string& caption) {
+  // A new status ends what the band was showing: it catches up first, so
+  // that it never tells of an earlier line than the status does.
+  if (label == Label::kLabel3) {
+    ShowProgress();
+  }
   captions_.at(Index(label)) = caption;
   LabelWidget(label)->setText(ToQ(caption));
 }
@@ -101,19 +87,10 @@ void QtWindow::SetChecked(MenuItem item, bool checked) {
 void QtWindow::SetCommandsEnabled(bool enabled) {
   buttons_.at(Index(Button::kDload_TBX4))->setEnabled(enabled);
   buttons_.at(Index(Button::kGetRev))->setEnabled(enabled);
-}
-
-void QtWindow::SetProgress(std::size_t done, std::size_t total) {
-  // QProgressBar counts in int; scale a huge image down rather than wrap.
-  const std::size_t scale = std::max<std::size_t>(1, total / std::numeric_limits<int>::max() + 1);
-  progress_bar_->setRange(0, static_cast<int>(std::max<std::size_t>(total / scale, 1)));
-  progress_bar_->setValue(static_cast<int>(done / scale));
-}
-
-void QtWindow::SetProgressText(const std::string& text, bool problem) {
-  progress_text_->setText(ToQ(text));
-  SetTextColour(progress_text_,
-                problem ? FromBgr(ui::kRed) : QApplication::palette().color(QPalette::WindowText));
+  // Enabled again at the end of a download: the band shows its final value.
+  if (enabled) {
+    ShowProgress();
+  }
 }
 
 void QtWindow::SetFileToolTip(const std::string& text) {
@@ -141,8 +118,8 @@ std::string QtWindow::FileName() {
   return file_name_;
 }
 
-std::optional<PortDevices> QtWindow::ChooseDevices(const PortDevices&) {
-  return std::nullopt;
+std::optional<PortDevices> QtWindow::ChooseDevices(const PortDevices& current) {
+  return RunDeviceDialog(this, device_lister_(), current);
 }
 
 void QtWindow::PumpEvents(Clock::time_point deadline) {

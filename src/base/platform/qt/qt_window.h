@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTimer>
 #include <array>
 #include <memory>
 #include <string>
 
+#include "platform/progress_band.h"
+#include "platform/qt/qt_serial_devices.h"
 #include "platform/qt/text_pane.h"
 #include "platform/window.h"
 #include "ui/layout.h"
@@ -30,6 +33,10 @@ class QtWindow : public QMainWindow, public Window {
   // Every byte a text area holds, for whoever inspects the window.
   std::string Text(TextArea area) const;
 
+  // Where the device dialog learns which devices are present (by default,
+  // from the system).
+  void SetDeviceLister(SerialDeviceLister lister) { device_lister_ = std::move(lister); }
+
   // --- Window ---
   void SetEventSink(EventSink sink) override;
   void SetCaption(Label label, const std::string& caption) override;
@@ -51,6 +58,11 @@ class QtWindow : public QMainWindow, public Window {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  // A file dropped anywhere on the window chooses the image
+  // (qt_window_drop.cpp).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildControls();
@@ -63,6 +75,9 @@ class QtWindow : public QMainWindow, public Window {
   QAction* BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& spec);
   void UpdatePortHints();
   QLabel* LabelWidget(Label label) const;
+  // Hands the band's latest value and text to the widgets, if they changed.
+  void ShowProgress();
+  void ProgressChanged(bool first_of_batch);
 
   std::string program_dir_;
   EventSink sink_;
@@ -73,12 +88,16 @@ class QtWindow : public QMainWindow, public Window {
   std::array<std::unique_ptr<TextPane>, CountOf<TextArea>()> panes_;
   QProgressBar* progress_bar_ = nullptr;
   QLabel* progress_text_ = nullptr;
+  ProgressBand progress_;
+  QTimer progress_timer_;
+  bool progress_problem_shown_ = false;
   QWidget* first_focus_ = nullptr;
   // What the program last set on each label, byte for byte: the label's own
   // text has been through a character set conversion that need not round-trip.
   std::array<std::string, CountOf<Label>()> captions_;
   std::array<QAction*, kMenuItemSlots> menu_items_{};
 
+  SerialDeviceLister device_lister_ = PresentSerialDevices;
   std::string file_name_;
   bool shown_before_ = false;
 };

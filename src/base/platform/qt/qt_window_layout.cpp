@@ -81,6 +81,7 @@ QtWindow::QtWindow(std::string program_dir, QWidget* parent)
   // The window has one size: the layout was made for it and nothing in it
   // follows a resize.
   layout()->setSizeConstraint(QLayout::SetFixedSize);
+  setAcceptDrops(true);
 }
 
 QtWindow::~QtWindow() = default;
@@ -164,6 +165,10 @@ QPlainTextEdit* QtWindow::BuildTextArea(QWidget* client, const ui::ControlSpec& 
   // Nobody edits these areas, and an undo history of a download's worth of
   // appends would only grow.
   edit->setUndoRedoEnabled(false);
+  // A file dropped on an area is the window's to take as the image, not the
+  // area's to paste as text.
+  edit->setAcceptDrops(false);
+  edit->viewport()->setAcceptDrops(false);
   // The font first: the pane measures the width in characters.
   edit->setFont(MakeFont(spec.font));
   areas_.at(Index(spec.area)) = edit;
@@ -185,6 +190,10 @@ void QtWindow::BuildProgressBand(QWidget* client) {
   progress_text_->setFont(MakeFont(ui::kProgressFont));
   progress_text_->setTextFormat(Qt::PlainText);
   progress_text_->setFocusPolicy(Qt::NoFocus);
+
+  progress_timer_.setSingleShot(true);
+  progress_timer_.setInterval(ProgressBand::kBatchDelayMs);
+  connect(&progress_timer_, &QTimer::timeout, this, [this] { ShowProgress(); });
 }
 
 void QtWindow::BuildMenus() {

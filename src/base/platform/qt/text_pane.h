@@ -26,7 +26,7 @@ class TextPane {
  public:
   static constexpr std::size_t kMaxBytes = TextBuffer::kMaxBytes;
   static constexpr std::size_t kTrimChunk = TextBuffer::kTrimChunk;
-  static constexpr int kFlushDelayMs = 30;
+  static constexpr int kFlushDelayMs = TextBuffer::kBatchDelayMs;
   // The user state of a paragraph of the widget that continues the line of
   // the one before it, rather than starting a line of the text.
   static constexpr int kContinuedLine = 1;

@@ -1,0 +1,16 @@
+#include "platform/qt/qt_serial_devices.h"
+
+#include <QSerialPortInfo>
+
+#include "platform/device_names.h"
+#include "platform/qt/qt_text.h"
+
+std::vector<SerialDevice> PresentSerialDevices() {
+  std::vector<SerialDevice> devices;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+    devices.push_back({StableDeviceName(FromQ(info.systemLocation()), kStableDeviceFolder),
+                       FromQ(info.description()), FromQ(info.manufacturer()),
+                       FromQ(info.serialNumber())});
+  }
+  return devices;
+}
