@@ -13,10 +13,17 @@
 namespace cli {
 namespace {
 
-// Each thread's own: what it sleeps in while the core waits.
+// The wait set of the unit thread that is running, which owns it. Only a
+// pointer is thread-local: mingw-w64's thread-local objects with destructors
+// are destroyed at thread exit after their storage has been let go, which
+// crashed a run now and then.
+thread_local Win32WaitSet* current_waits = nullptr;
+
 Win32WaitSet& ThreadWaits() {
-  thread_local Win32WaitSet waits;
-  return waits;
+  if (current_waits == nullptr) {
+    throw PlatformError("no unit thread to wait on");
+  }
+  return *current_waits;
 }
 
 // Calls posted from other threads, run on the unit's thread from inside its
@@ -77,15 +84,17 @@ class Win32EventThread final : public EventThread {
 
  private:
   void Run(const std::function<void()>& body) {
-    Win32WaitSet& waits = ThreadWaits();
-    const Win32WaitSet::Id id = waits.Add(calls_.Event(), [this] { calls_.RunAll(); });
+    current_waits = &waits_;
+    const Win32WaitSet::Id id = waits_.Add(calls_.Event(), [this] { calls_.RunAll(); });
     body();
     // Whatever is posted from now on never runs.
-    waits.Remove(id);
+    waits_.Remove(id);
+    current_waits = nullptr;
   }
 
-  // Before the thread: it is in use from the thread's first instruction.
+  // Before the thread: they are in use from the thread's first instruction.
   PostedCalls calls_;
+  Win32WaitSet waits_;
   std::thread thread_;
 };
 

@@ -296,7 +296,7 @@ TEST_F(Win32WindowTest, TheBandShowsItsLatestValueInBatchesAndCatchesUpAtOnce) {
   window_.SetProgress(5, 10);
   window_.SetProgressText("Line 5 of 10", false);
   EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
-  PumpFor(milliseconds(Win32ProgressBand::kFlushDelayMs * 4));
+  PumpFor(milliseconds(ProgressBand::kBatchDelayMs * 4));
   EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 5);
   EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 10);
   EXPECT_EQ(ControlText(text), L"Line 5 of 10");

@@ -5,9 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <algorithm>
-#include <limits>
-
+#include "platform/progress_steps.h"
 #include "platform/qt/qt_colour.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window.h"
@@ -33,11 +31,9 @@ void QtWindow::ShowProgress() {
   if (!band) {
     return;
   }
-  // QProgressBar counts in int; scale a huge image down rather than wrap.
-  const std::size_t scale =
-      std::max<std::size_t>(1, band->total / std::numeric_limits<int>::max() + 1);
-  progress_bar_->setRange(0, static_cast<int>(std::max<std::size_t>(band->total / scale, 1)));
-  progress_bar_->setValue(static_cast<int>(band->done / scale));
+  const ProgressSteps steps = ToProgressSteps(band->done, band->total);
+  progress_bar_->setRange(0, steps.total);
+  progress_bar_->setValue(steps.done);
 
   const QString text = ToQ(band->text);
   if (progress_text_->text() != text) {

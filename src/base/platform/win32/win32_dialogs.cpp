@@ -4,7 +4,9 @@
 #include <shellapi.h>
 
 #include <array>
+#include <vector>
 
+#include "platform/dropped_files.h"
 #include "platform/platform_error.h"
 #include "platform/win32/win32_text.h"
 #include "ui/texts.h"
@@ -47,17 +49,15 @@ std::optional<std::string> ChooseFileToOpen(HWND owner, const std::string& previ
 }
 
 std::optional<std::string> DroppedFile(HDROP drop) {
-  std::optional<std::string> file;
-  if (DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) == 1) {
-    const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT index = 0; index < count; ++index) {
+    const UINT length = DragQueryFileW(drop, index, nullptr, 0);
     std::wstring path(length + 1, L'\0');
-    DragQueryFileW(drop, 0, path.data(), length + 1);
+    DragQueryFileW(drop, index, path.data(), length + 1);
     path.resize(length);
-    const DWORD attributes = GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-      file = NarrowFromWide(path);
-    }
+    paths.push_back(NarrowFromWide(path));
   }
   DragFinish(drop);
-  return file;
+  return DroppedImage(paths);
 }

@@ -41,35 +41,30 @@ void Win32ProgressBand::Attach(HWND owner, HWND bar, HWND text, HWND file_label)
 }
 
 void Win32ProgressBand::SetProgress(std::size_t done, std::size_t total) {
-  done_ = done;
-  total_ = total;
-  Schedule();
+  StartTimer(waiting_.SetProgress(done, total));
 }
 
 void Win32ProgressBand::SetText(const std::string& text, bool problem) {
-  text_waiting_ = text;
-  problem_waiting_ = problem;
-  Schedule();
+  StartTimer(waiting_.SetText(text, problem));
 }
 
-void Win32ProgressBand::Schedule() {
-  if (!waiting_) {
-    waiting_ = true;
-    SetTimer(owner_, kTimerId, kFlushDelayMs, nullptr);
+void Win32ProgressBand::StartTimer(bool first_of_batch) {
+  if (first_of_batch) {
+    SetTimer(owner_, kTimerId, ProgressBand::kBatchDelayMs, nullptr);
   }
 }
 
 void Win32ProgressBand::Flush() {
-  if (!waiting_) {
+  const std::optional<ProgressBand::State> band = waiting_.TakeUpdate();
+  if (!band) {
     return;
   }
-  waiting_ = false;
   KillTimer(owner_, kTimerId);
-  const ProgressSteps steps = ToProgressSteps(done_, total_);
+  const ProgressSteps steps = ToProgressSteps(band->done, band->total);
   SendMessageW(bar_, PBM_SETRANGE32, 0, steps.total);
   SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(steps.done), 0);
-  problem_ = problem_waiting_;
-  SetWindowTextW(text_, WideFromNarrow(text_waiting_).c_str());
+  problem_ = band->problem;
+  SetWindowTextW(text_, WideFromNarrow(band->text).c_str());
   // The colour is the window's to give (WM_CTLCOLORSTATIC) when it repaints.
   InvalidateRect(text_, nullptr, TRUE);
 }

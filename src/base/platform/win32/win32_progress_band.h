@@ -3,20 +3,19 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/progress_band.h"
 #include "platform/win32/win32_api.h"
 #include "ui/controls.h"
 
 // The progress band (a bar and a line of text beside it) and the file-name
 // label's tooltip: what the window tells about the download beyond its labels.
 //
-// The program sets the band once per line sent, and repainting a bar and a
-// label takes far longer than a line takes to go out. So the latest value and
-// text wait here and reach the controls from a short timer of the owner, or
-// at once when the owner flushes (the status changed, the download ended).
+// What is set waits in a ProgressBand and reaches the controls in batches,
+// from a short timer of the owner, or at once when the owner flushes (the
+// status changed, the download ended).
 class Win32ProgressBand {
  public:
   static constexpr UINT_PTR kTimerId = 10;
-  static constexpr UINT kFlushDelayMs = 30;
 
   void Attach(HWND owner, HWND bar, HWND text, HWND file_label);
 
@@ -29,7 +28,7 @@ class Win32ProgressBand {
   void SetFileToolTip(const std::string& text);
 
  private:
-  void Schedule();
+  void StartTimer(bool first_of_batch);
 
   HWND owner_ = nullptr;
   HWND bar_ = nullptr;
@@ -39,10 +38,5 @@ class Win32ProgressBand {
   bool problem_ = false;  // as shown
   std::wstring tip_;
 
-  // What waits for the next flush.
-  bool waiting_ = false;
-  std::size_t done_ = 0;
-  std::size_t total_ = 0;
-  std::string text_waiting_;
-  bool problem_waiting_ = false;
+  ProgressBand waiting_;  // what the next flush shows
 };

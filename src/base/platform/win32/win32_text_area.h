@@ -18,7 +18,7 @@
 // breaks are the control's alone; Text() holds the bytes exactly as appended.
 class Win32TextArea {
  public:
-  static constexpr UINT kFlushDelayMs = 30;
+  static constexpr UINT kFlushDelayMs = TextBuffer::kBatchDelayMs;
   // Fewest characters a paragraph of the control is given, however narrow.
   static constexpr int kMinColumns = 16;
 
