@@ -73,6 +73,11 @@ int main(int argc, char** argv) {
   if (baud > 0) {
     options = {"--baud", std::to_string(baud)};
   }
+  // The unit's own view of the turnaround, comparable across front ends and
+  // backends (the Windows program under Wine is measured that way).
+  if (!qEnvironmentVariableIsEmpty("TBX4_BENCH_UNIT_GAPS")) {
+    options.push_back("--gaps");
+  }
   SimProcess unit(dir, options);
   std::ofstream(dir + "/tbx4_dld.ini") << "1,\"" << image << "\",#TRUE#\r\n";
 

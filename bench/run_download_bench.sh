@@ -10,6 +10,8 @@
 #   TBX4_BENCH_DISPLAY=offscreen|xvfb   choose instead
 #   TBX4_BENCH_SIZES="1024 65536"       image sizes for the instant unit
 #   TBX4_BENCH_PACED_SIZES="1024"       image sizes for the 4800-baud unit ("": none)
+#   TBX4_BENCH_UNIT_GAPS=1              also the unit's view: a line on stderr
+#                                       after each row (tbx4-sim --gaps)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build}
