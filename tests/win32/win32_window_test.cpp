@@ -100,19 +100,19 @@ TEST_F(Win32WindowTest, ControlsStandAtTheirTwipsPlacesInTabOrder) {
   EXPECT_EQ(ControlText(Main()), WideFromNarrow(ui::kWindowCaption));
 
   HWND first = nullptr;
-  for (const ui::ControlSpec& spec : ui::kControls) {
+  for (const ui::ControlSpec& entry : ui::kControls) {
     HWND control =
-        spec.kind == ui::ControlKind::kButton  ? window_.Controls().ButtonWindow(spec.button)
-        : spec.kind == ui::ControlKind::kLabel ? window_.Controls().LabelWindow(spec.label)
-                                               : window_.Controls().AreaWindow(spec.area);
+        entry.kind == ui::ControlKind::kButton  ? window_.Controls().ButtonWindow(entry.button)
+        : entry.kind == ui::ControlKind::kLabel ? window_.Controls().LabelWindow(entry.label)
+                                                : window_.Controls().AreaWindow(entry.area);
     RECT place{};
     GetWindowRect(control, &place);
     MapWindowPoints(nullptr, Main(), reinterpret_cast<POINT*>(&place), 2);
-    EXPECT_EQ(place.left, ui::TwipsToPixels(spec.rect.left, dpi)) << spec.name;
-    EXPECT_EQ(place.top, ui::TwipsToPixels(spec.rect.top, dpi)) << spec.name;
-    EXPECT_EQ(place.right - place.left, ui::TwipsToPixels(spec.rect.width, dpi)) << spec.name;
-    EXPECT_EQ(ControlText(control), WideFromNarrow(spec.design_text)) << spec.name;
-    if (spec.kind == ui::ControlKind::kLabel) {
+    EXPECT_EQ(place.left, ui::TwipsToPixels(entry.rect.left, dpi)) << entry.name;
+    EXPECT_EQ(place.top, ui::TwipsToPixels(entry.rect.top, dpi)) << entry.name;
+    EXPECT_EQ(place.right - place.left, ui::TwipsToPixels(entry.rect.width, dpi)) << entry.name;
+    EXPECT_EQ(ControlText(control), WideFromNarrow(entry.design_text)) << entry.name;
+    if (entry.kind == ui::ControlKind::kLabel) {
       continue;
     }
     // Tab walks the table's order: each focusable control follows the last.

@@ -117,11 +117,11 @@ HWND ButtonWithText(HWND main, const std::string& text) {
 // converted at the window's resolution.
 HWND LabelAt(HWND main, Label label) {
   const UINT dpi = GetDpiForWindow(main);
-  for (const ui::ControlSpec& spec : ui::kControls) {
-    if (spec.kind != ui::ControlKind::kLabel || spec.label != label)
+  for (const ui::ControlSpec& entry : ui::kControls) {
+    if (entry.kind != ui::ControlKind::kLabel || entry.label != label)
       continue;
-    const int left = ui::TwipsToPixels(spec.rect.left, static_cast<int>(dpi));
-    const int top = ui::TwipsToPixels(spec.rect.top, static_cast<int>(dpi));
+    const int left = ui::TwipsToPixels(entry.rect.left, static_cast<int>(dpi));
+    const int top = ui::TwipsToPixels(entry.rect.top, static_cast<int>(dpi));
     for (HWND child : Children(main)) {
       RECT rect;
       GetWindowRect(child, &rect);

@@ -66,13 +66,13 @@ class QtWindow : public QMainWindow, public Window {
 
  private:
   void BuildControls();
-  QWidget* BuildControl(QWidget* client, const ui::ControlSpec& spec);
-  QPushButton* BuildButton(QWidget* client, const ui::ControlSpec& spec);
-  QLabel* BuildLabel(QWidget* client, const ui::ControlSpec& spec);
-  QPlainTextEdit* BuildTextArea(QWidget* client, const ui::ControlSpec& spec);
+  QWidget* BuildControl(QWidget* client, const ui::ControlSpec& entry);
+  QPushButton* BuildButton(QWidget* client, const ui::ControlSpec& entry);
+  QLabel* BuildLabel(QWidget* client, const ui::ControlSpec& entry);
+  QPlainTextEdit* BuildTextArea(QWidget* client, const ui::ControlSpec& entry);
   void BuildProgressBand(QWidget* client);
   void BuildMenus();
-  QAction* BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& spec);
+  QAction* BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& entry);
   void UpdatePortHints();
   QLabel* LabelWidget(Label label) const;
   // Hands the band's latest value and text to the widgets, if they changed.

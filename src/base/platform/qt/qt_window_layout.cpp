@@ -47,12 +47,12 @@ void RegisterFontSubstitutes() {
        QStringLiteral("Courier"), QStringLiteral("Nimbus Mono PS"), QStringLiteral("FreeMono")});
 }
 
-QFont MakeFont(const ui::FontSpec& spec) {
-  QFont font(QString::fromLatin1(spec.family));
-  font.setStyleHint(spec.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
-  font.setPointSizeF(spec.points);
-  font.setBold(spec.bold);
-  font.setFixedPitch(spec.fixed_pitch);
+QFont MakeFont(const ui::FontSpec& entry) {
+  QFont font(QString::fromLatin1(entry.family));
+  font.setStyleHint(entry.fixed_pitch ? QFont::TypeWriter : QFont::SansSerif);
+  font.setPointSizeF(entry.points);
+  font.setBold(entry.bold);
+  font.setFixedPitch(entry.fixed_pitch);
   return font;
 }
 
@@ -93,11 +93,11 @@ void QtWindow::BuildControls() {
 
   // Built in tab order, which is also the order the focus chain starts in.
   QWidget* previous = nullptr;
-  for (const ui::ControlSpec& spec : ui::kControls) {
-    QWidget* widget = BuildControl(client, spec);
-    widget->setObjectName(QString::fromLatin1(spec.name));
-    widget->setGeometry(ToPixels(spec.rect));
-    widget->setFont(MakeFont(spec.font));
+  for (const ui::ControlSpec& entry : ui::kControls) {
+    QWidget* widget = BuildControl(client, entry);
+    widget->setObjectName(QString::fromLatin1(entry.name));
+    widget->setGeometry(ToPixels(entry.rect));
+    widget->setFont(MakeFont(entry.font));
     if (widget->focusPolicy() == Qt::NoFocus) {
       continue;
     }
@@ -111,42 +111,42 @@ void QtWindow::BuildControls() {
   BuildProgressBand(client);
 }
 
-QWidget* QtWindow::BuildControl(QWidget* client, const ui::ControlSpec& spec) {
-  switch (spec.kind) {
+QWidget* QtWindow::BuildControl(QWidget* client, const ui::ControlSpec& entry) {
+  switch (entry.kind) {
     case ui::ControlKind::kButton:
-      return BuildButton(client, spec);
+      return BuildButton(client, entry);
     case ui::ControlKind::kLabel:
-      return BuildLabel(client, spec);
+      return BuildLabel(client, entry);
     case ui::ControlKind::kTextArea:
       break;
   }
-  return BuildTextArea(client, spec);
+  return BuildTextArea(client, entry);
 }
 
-QPushButton* QtWindow::BuildButton(QWidget* client, const ui::ControlSpec& spec) {
-  auto* button = new QPushButton(ToQ(spec.design_text), client);
+QPushButton* QtWindow::BuildButton(QWidget* client, const ui::ControlSpec& entry) {
+  auto* button = new QPushButton(ToQ(entry.design_text), client);
   // Enter presses the focused button, as the platform's users expect.
   button->setAutoDefault(true);
-  const EventKind click = ClickEvent(spec.button);
+  const EventKind click = ClickEvent(entry.button);
   connect(button, &QPushButton::clicked, this, [this, click] { Deliver(WindowEvent{click}); });
-  buttons_.at(Index(spec.button)) = button;
+  buttons_.at(Index(entry.button)) = button;
   return button;
 }
 
-QLabel* QtWindow::BuildLabel(QWidget* client, const ui::ControlSpec& spec) {
+QLabel* QtWindow::BuildLabel(QWidget* client, const ui::ControlSpec& entry) {
   auto* label = new QLabel(client);
   // File names may hold '<' or '&'; they are shown as they are.
   label->setTextFormat(Qt::PlainText);
   label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label->setWordWrap(true);
   label->setFocusPolicy(Qt::NoFocus);
-  labels_.at(Index(spec.label)) = label;
-  SetCaption(spec.label, spec.design_text);
-  SetTextColor(spec.label, ui::kLabelDesignColor);
+  labels_.at(Index(entry.label)) = label;
+  SetCaption(entry.label, entry.design_text);
+  SetTextColor(entry.label, ui::kLabelDesignColor);
   return label;
 }
 
-QPlainTextEdit* QtWindow::BuildTextArea(QWidget* client, const ui::ControlSpec& spec) {
+QPlainTextEdit* QtWindow::BuildTextArea(QWidget* client, const ui::ControlSpec& entry) {
   auto* edit = new QPlainTextEdit(client);
   edit->setReadOnly(true);
   // Read-only, yet the user may still tab in and move about to copy text.
@@ -157,9 +157,9 @@ QPlainTextEdit* QtWindow::BuildTextArea(QWidget* client, const ui::ControlSpec& 
   // Long runs of hex have no spaces; they wrap wherever the edge falls.
   edit->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
   edit->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-  edit->setVerticalScrollBarPolicy(spec.vertical_scroll_bar ? Qt::ScrollBarAlwaysOn
-                                                            : Qt::ScrollBarAlwaysOff);
-  if (!spec.border) {
+  edit->setVerticalScrollBarPolicy(entry.vertical_scroll_bar ? Qt::ScrollBarAlwaysOn
+                                                             : Qt::ScrollBarAlwaysOff);
+  if (!entry.border) {
     edit->setFrameShape(QFrame::NoFrame);
   }
   // Nobody edits these areas, and an undo history of a download's worth of
@@ -170,9 +170,9 @@ QPlainTextEdit* QtWindow::BuildTextArea(QWidget* client, const ui::ControlSpec& 
   edit->setAcceptDrops(false);
   edit->viewport()->setAcceptDrops(false);
   // The font first: the pane measures the width in characters.
-  edit->setFont(MakeFont(spec.font));
-  areas_.at(Index(spec.area)) = edit;
-  panes_.at(Index(spec.area)) = std::make_unique<TextPane>(edit);
+  edit->setFont(MakeFont(entry.font));
+  areas_.at(Index(entry.area)) = edit;
+  panes_.at(Index(entry.area)) = std::make_unique<TextPane>(edit);
   return edit;
 }
 
@@ -201,17 +201,17 @@ void QtWindow::BuildMenus() {
   for (const ui::MenuSpec& menu_spec : ui::kMenus) {
     QMenu* menu = menuBar()->addMenu(ToQ(menu_spec.caption));
     for (std::size_t i = 0; i < menu_spec.item_count; ++i) {
-      const ui::MenuItemSpec& spec = ui::kMenuItems.at(menu_spec.first_item + i);
+      const ui::MenuItemSpec& entry = ui::kMenuItems.at(menu_spec.first_item + i);
 #ifdef _WIN32
-      if (spec.linux_only) {
+      if (entry.linux_only) {
         continue;
       }
 #endif
-      if (spec.separator_before) {
+      if (entry.separator_before) {
         menu->addSeparator();
       }
-      menu_items_.at(Index(spec.item)) = BuildMenuItem(menu, spec);
-      if (IsPortItem(spec.item)) {
+      menu_items_.at(Index(entry.item)) = BuildMenuItem(menu, entry);
+      if (IsPortItem(entry.item)) {
         port_menu = menu;
       }
     }
@@ -223,17 +223,17 @@ void QtWindow::BuildMenus() {
   UpdatePortHints();
 }
 
-QAction* QtWindow::BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& spec) {
-  QAction* action = menu->addAction(ToQ(spec.caption));
-  action->setObjectName(QString::fromLatin1(spec.name));
-  action->setCheckable(spec.checkable);
-  if (spec.ctrl_function_key > 0) {
-    const int key = Qt::Key_F1 + (spec.ctrl_function_key - 1);
+QAction* QtWindow::BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& entry) {
+  QAction* action = menu->addAction(ToQ(entry.caption));
+  action->setObjectName(QString::fromLatin1(entry.name));
+  action->setCheckable(entry.checkable);
+  if (entry.ctrl_function_key > 0) {
+    const int key = Qt::Key_F1 + (entry.ctrl_function_key - 1);
     action->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(key)));
   }
   // The handler decides what ends up checked; Qt's own toggle on trigger
   // happens first and is overwritten by it.
-  const WindowEvent event = ChoiceEvent(spec.item);
+  const WindowEvent event = ChoiceEvent(entry.item);
   connect(action, &QAction::triggered, this, [this, event] { Deliver(event); });
   return action;
 }

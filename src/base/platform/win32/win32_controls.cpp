@@ -16,8 +16,8 @@ struct ControlClass {
   DWORD ex_style;
 };
 
-ControlClass ClassFor(const ui::ControlSpec& spec) {
-  switch (spec.kind) {
+ControlClass ClassFor(const ui::ControlSpec& entry) {
+  switch (entry.kind) {
     case ui::ControlKind::kButton:
       return {L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0};
     case ui::ControlKind::kLabel:
@@ -30,10 +30,10 @@ ControlClass ClassFor(const ui::ControlSpec& spec) {
   // Read-only, yet the user may still tab in and move about to copy text.
   // Without ES_AUTOHSCROLL long lines wrap at the edge.
   DWORD style = ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_TABSTOP;
-  if (spec.vertical_scroll_bar) {
+  if (entry.vertical_scroll_bar) {
     style |= WS_VSCROLL;
   }
-  return {L"EDIT", style, spec.border ? static_cast<DWORD>(WS_EX_CLIENTEDGE) : 0};
+  return {L"EDIT", style, entry.border ? static_cast<DWORD>(WS_EX_CLIENTEDGE) : 0};
 }
 
 RECT ToPixels(const ui::TwipsRect& rect, int dpi) {
@@ -64,14 +64,14 @@ void PlaceOne(HWND control, const ui::TwipsRect& twips, int dpi, HFONT font) {
 
 }  // namespace
 
-HWND Win32Controls::CreateControl(HWND parent, const ui::ControlSpec& spec, int id) {
-  const ControlClass control_class = ClassFor(spec);
+HWND Win32Controls::CreateControl(HWND parent, const ui::ControlSpec& entry, int id) {
+  const ControlClass control_class = ClassFor(entry);
   HWND control = CreateWindowExW(
-      control_class.ex_style, control_class.name, WideFromNarrow(spec.design_text).c_str(),
+      control_class.ex_style, control_class.name, WideFromNarrow(entry.design_text).c_str(),
       WS_CHILD | WS_VISIBLE | control_class.style, 0, 0, 0, 0, parent,
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
   if (control == nullptr) {
-    throw PlatformError(std::string("cannot create the control ") + spec.name);
+    throw PlatformError(std::string("cannot create the control ") + entry.name);
   }
   return control;
 }
@@ -88,17 +88,17 @@ HWND Win32Controls::CreateBand(HWND parent, const wchar_t* window_class, DWORD s
 
 void Win32Controls::Create(HWND parent) {
   int id = kFirstId;
-  for (const ui::ControlSpec& spec : ui::kControls) {
-    HWND control = CreateControl(parent, spec, id++);
-    switch (spec.kind) {
+  for (const ui::ControlSpec& entry : ui::kControls) {
+    HWND control = CreateControl(parent, entry, id++);
+    switch (entry.kind) {
       case ui::ControlKind::kButton:
-        buttons_.at(Index(spec.button)) = control;
+        buttons_.at(Index(entry.button)) = control;
         break;
       case ui::ControlKind::kLabel:
-        labels_.at(Index(spec.label)) = control;
+        labels_.at(Index(entry.label)) = control;
         continue;  // labels take no focus
       case ui::ControlKind::kTextArea:
-        areas_.at(Index(spec.area)) = control;
+        areas_.at(Index(entry.area)) = control;
         // The default limit of about 32,000 characters would silently stop a
         // download's dots; the text buffer bounds what is kept instead.
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
@@ -117,8 +117,8 @@ void Win32Controls::Create(HWND parent) {
 void Win32Controls::Place(int dpi) {
   fonts_.Reset(dpi);
   int id = kFirstId;
-  for (const ui::ControlSpec& spec : ui::kControls) {
-    PlaceOne(GetDlgItem(GetParent(first_focus_), id++), spec.rect, dpi, fonts_.Get(spec.font));
+  for (const ui::ControlSpec& entry : ui::kControls) {
+    PlaceOne(GetDlgItem(GetParent(first_focus_), id++), entry.rect, dpi, fonts_.Get(entry.font));
   }
   PlaceOne(progress_bar_, ui::kProgressBarRect, dpi, fonts_.Get(ui::kProgressFont));
   PlaceOne(progress_text_, ui::kProgressTextRect, dpi, fonts_.Get(ui::kProgressFont));
@@ -129,11 +129,11 @@ std::optional<Button> Win32Controls::ButtonForId(int id) {
   if (row < 0 || row >= static_cast<int>(ui::kControls.size())) {
     return std::nullopt;
   }
-  const ui::ControlSpec& spec = ui::kControls.at(static_cast<std::size_t>(row));
-  if (spec.kind != ui::ControlKind::kButton) {
+  const ui::ControlSpec& entry = ui::kControls.at(static_cast<std::size_t>(row));
+  if (entry.kind != ui::ControlKind::kButton) {
     return std::nullopt;
   }
-  return spec.button;
+  return entry.button;
 }
 
 std::optional<Label> Win32Controls::LabelFor(HWND control) const {

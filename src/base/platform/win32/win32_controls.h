@@ -36,7 +36,7 @@ class Win32Controls {
   bool IsArea(HWND control) const;
 
  private:
-  HWND CreateControl(HWND parent, const ui::ControlSpec& spec, int id);
+  HWND CreateControl(HWND parent, const ui::ControlSpec& entry, int id);
   HWND CreateBand(HWND parent, const wchar_t* window_class, DWORD style, int id);
 
   std::array<HWND, CountOf<Button>()> buttons_{};

@@ -13,20 +13,20 @@ bool SameSpec(const ui::FontSpec& a, const ui::FontSpec& b) {
          a.fixed_pitch == b.fixed_pitch;
 }
 
-HFONT MakeFont(const ui::FontSpec& spec, int dpi) {
+HFONT MakeFont(const ui::FontSpec& entry, int dpi) {
   LOGFONTW font{};
   // Negative: the height of the characters themselves, not of the cell.
-  font.lfHeight = -static_cast<LONG>(std::lround(spec.points * dpi / 72.0));
-  font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+  font.lfHeight = -static_cast<LONG>(std::lround(entry.points * dpi / 72.0));
+  font.lfWeight = entry.bold ? FW_BOLD : FW_NORMAL;
   font.lfCharSet = DEFAULT_CHARSET;
   font.lfQuality = DEFAULT_QUALITY;
-  font.lfPitchAndFamily =
-      static_cast<BYTE>(spec.fixed_pitch ? (FIXED_PITCH | FF_MODERN) : (VARIABLE_PITCH | FF_SWISS));
-  const std::wstring face = WideFromNarrow(spec.family);
+  font.lfPitchAndFamily = static_cast<BYTE>(entry.fixed_pitch ? (FIXED_PITCH | FF_MODERN)
+                                                              : (VARIABLE_PITCH | FF_SWISS));
+  const std::wstring face = WideFromNarrow(entry.family);
   face.copy(font.lfFaceName, LF_FACESIZE - 1);
   HFONT made = CreateFontIndirectW(&font);
   if (made == nullptr) {
-    throw PlatformError(std::string("cannot make the font ") + spec.family);
+    throw PlatformError(std::string("cannot make the font ") + entry.family);
   }
   return made;
 }
@@ -54,12 +54,12 @@ void Win32Fonts::Release() {
   retired_.clear();
 }
 
-HFONT Win32Fonts::Get(const ui::FontSpec& spec) {
+HFONT Win32Fonts::Get(const ui::FontSpec& entry) {
   for (const Made& made : made_) {
-    if (SameSpec(made.spec, spec)) {
+    if (SameSpec(made.entry, entry)) {
       return made.font;
     }
   }
-  made_.push_back({spec, MakeFont(spec, dpi_)});
+  made_.push_back({entry, MakeFont(entry, dpi_)});
   return made_.back().font;
 }

@@ -18,11 +18,11 @@ class Win32Fonts {
   // kept until the next reset, as the controls hold them until each is given
   // its new one.
   void Reset(int dpi);
-  HFONT Get(const ui::FontSpec& spec);
+  HFONT Get(const ui::FontSpec& entry);
 
  private:
   struct Made {
-    ui::FontSpec spec;
+    ui::FontSpec entry;
     HFONT font;
   };
   void Release();

@@ -15,10 +15,10 @@ UINT CommandId(MenuItem item) {
 }
 
 // "Com1\tCtrl+F1": Windows shows the shortcut right-aligned in the menu.
-std::wstring ItemText(const ui::MenuItemSpec& spec) {
-  std::wstring text = WideFromNarrow(spec.caption);
-  if (spec.ctrl_function_key > 0) {
-    text += L"\tCtrl+F" + std::to_wstring(spec.ctrl_function_key);
+std::wstring ItemText(const ui::MenuItemSpec& entry) {
+  std::wstring text = WideFromNarrow(entry.caption);
+  if (entry.ctrl_function_key > 0) {
+    text += L"\tCtrl+F" + std::to_wstring(entry.ctrl_function_key);
   }
   return text;
 }
@@ -29,18 +29,18 @@ HMENU BuildPopup(const ui::MenuSpec& menu_spec, std::vector<ACCEL>& accelerators
     throw PlatformError("cannot create a menu");
   }
   for (std::size_t i = 0; i < menu_spec.item_count; ++i) {
-    const ui::MenuItemSpec& spec = ui::kMenuItems.at(menu_spec.first_item + i);
+    const ui::MenuItemSpec& entry = ui::kMenuItems.at(menu_spec.first_item + i);
     // Port devices are the system's on Windows: its COM numbers already name them.
-    if (spec.linux_only) {
+    if (entry.linux_only) {
       continue;
     }
-    if (spec.separator_before) {
+    if (entry.separator_before) {
       AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     }
-    AppendMenuW(popup, MF_STRING, CommandId(spec.item), ItemText(spec).c_str());
-    if (spec.ctrl_function_key > 0) {
-      const auto key = static_cast<WORD>(VK_F1 + spec.ctrl_function_key - 1);
-      accelerators.push_back({FVIRTKEY | FCONTROL, key, static_cast<WORD>(CommandId(spec.item))});
+    AppendMenuW(popup, MF_STRING, CommandId(entry.item), ItemText(entry).c_str());
+    if (entry.ctrl_function_key > 0) {
+      const auto key = static_cast<WORD>(VK_F1 + entry.ctrl_function_key - 1);
+      accelerators.push_back({FVIRTKEY | FCONTROL, key, static_cast<WORD>(CommandId(entry.item))});
     }
   }
   return popup;
@@ -90,8 +90,8 @@ std::optional<WindowEvent> Win32Menus::EventForCommand(int id) {
     return std::nullopt;
   }
   const auto item = static_cast<MenuItem>(value);
-  for (const ui::MenuItemSpec& spec : ui::kMenuItems) {
-    if (spec.item == item && !spec.linux_only) {
+  for (const ui::MenuItemSpec& entry : ui::kMenuItems) {
+    if (entry.item == item && !entry.linux_only) {
       return ChoiceEvent(item);
     }
   }

@@ -93,10 +93,10 @@ void Win32Window::Build() {
     const auto area = static_cast<TextArea>(i);
     areas_.at(i) = std::make_unique<Win32TextArea>(controls_.AreaWindow(area), TimerFor(area));
   }
-  for (const ui::ControlSpec& spec : ui::kControls) {
-    if (spec.kind == ui::ControlKind::kLabel) {
-      captions_.at(Index(spec.label)) = spec.design_text;
-      label_colors_.at(Index(spec.label)) = ui::kLabelDesignColor;
+  for (const ui::ControlSpec& entry : ui::kControls) {
+    if (entry.kind == ui::ControlKind::kLabel) {
+      captions_.at(Index(entry.label)) = entry.design_text;
+      label_colors_.at(Index(entry.label)) = ui::kLabelDesignColor;
     }
   }
   FitToDpi(WindowDpi(window_), nullptr);
