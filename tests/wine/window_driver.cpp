@@ -24,34 +24,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "platform/win32/win32_text.h"
 #include "ui/layout.h"
 #include "ui/texts.h"
 
 namespace {
 
 using std::chrono::steady_clock;
-
-std::wstring Wide(const std::string& text) {
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
-std::string Narrow(const std::wstring& text) {
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length,
-                      nullptr, nullptr);
-  return narrow;
-}
 
 std::wstring TextOf(HWND window) {
   // WM_GETTEXT, not GetWindowText: the latter does not ask another process's
@@ -89,7 +72,7 @@ HWND WaitFor(const std::function<HWND()>& find, double seconds) {
 }
 
 HWND MainWindow() {
-  return FindWindowW(nullptr, Wide(ui::kWindowCaption).c_str());
+  return FindWindowW(nullptr, WideFromNarrow(ui::kWindowCaption).c_str());
 }
 
 std::vector<HWND> Children(HWND parent) {
@@ -106,7 +89,7 @@ std::vector<HWND> Children(HWND parent) {
 
 HWND ButtonWithText(HWND main, const std::string& text) {
   for (HWND child : Children(main)) {
-    if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0 && TextOf(child) == Wide(text)) {
+    if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0 && TextOf(child) == WideFromNarrow(text)) {
       return child;
     }
   }
@@ -139,7 +122,7 @@ HWND LabelAt(HWND main, Label label) {
 HWND MessageBoxWindow() {
   HWND box = nullptr;
   while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-    if (TextOf(box) == Wide(ui::kMessageBoxTitle) && IsWindowVisible(box))
+    if (TextOf(box) == WideFromNarrow(ui::kMessageBoxTitle) && IsWindowVisible(box))
       return box;
   }
   return nullptr;
@@ -169,7 +152,7 @@ void PressReturn(HWND box) {
 }
 
 void Print(const std::wstring& text) {
-  std::printf("%s\n", Narrow(text).c_str());
+  std::printf("%s\n", NarrowFromWide(text).c_str());
 }
 
 int Fail(const char* what) {
@@ -213,35 +196,36 @@ int Menu(HWND main, int menu, int item) {
   return 0;
 }
 
-std::optional<Label> LabelNumber(const char* text) {
-  const int number = std::atoi(text);
-  if (number < 1 || number > static_cast<int>(Label::kCount))
-    return std::nullopt;
-  return static_cast<Label>(number - 1);
+// Label<N>'s control; nothing (and why, on stderr) when there is none.
+HWND LabelControl(HWND main, const char* number) {
+  const int n = std::atoi(number);
+  if (n < 1 || n > static_cast<int>(Label::kCount)) {
+    Fail("no such label");
+    return nullptr;
+  }
+  HWND control = LabelAt(main, static_cast<Label>(n - 1));
+  if (control == nullptr) {
+    Fail("label not found");
+  }
+  return control;
 }
 
 int ReadLabel(HWND main, const char* number) {
-  const auto label = LabelNumber(number);
-  if (!label)
-    return Usage();
-  HWND control = LabelAt(main, *label);
+  HWND control = LabelControl(main, number);
   if (control == nullptr)
-    return Fail("label not found");
+    return 1;
   Print(TextOf(control));
   return 0;
 }
 
 int WaitLabel(HWND main, const char* number, const std::string& text, double seconds) {
-  const auto label = LabelNumber(number);
-  if (!label)
-    return Usage();
-  HWND control = LabelAt(main, *label);
+  HWND control = LabelControl(main, number);
   if (control == nullptr)
-    return Fail("label not found");
-  if (WaitUntil([&] { return TextOf(control) == Wide(text); }, seconds))
+    return 1;
+  if (WaitUntil([&] { return TextOf(control) == WideFromNarrow(text); }, seconds))
     return 0;
   std::fprintf(stderr, "window_driver: label %s reads \"%s\"\n", number,
-               Narrow(TextOf(control)).c_str());
+               NarrowFromWide(TextOf(control)).c_str());
   return 1;
 }
 
