@@ -1,5 +1,10 @@
 // A 100,000-line download against an instant unit: it must complete with
 // memory flat and the cost of a line the same at the end as at the start.
+//
+// "Flat" is judged over the second half only. Until the sent-command log
+// reaches its 1 MiB bound and starts trimming (somewhere past 20,000 lines),
+// memory grows by design, and by how much depends on how the lines were
+// batched into the log, which depends on the machine's speed.
 #include <gtest/gtest.h>
 
 #include <QProgressBar>
@@ -21,6 +26,9 @@ using Seconds = std::chrono::duration<double>;
 
 constexpr int kLines = 100000;
 constexpr int kEarly = 10000;
+constexpr int kSettled = kLines / 2;
+// A leak of 64 bytes a line would grow the second half by about 3 MiB.
+constexpr long kSecondHalfGrowthKiB = 3 * 1024;
 
 #ifdef TBX4_SANITIZED
 // The sanitizer keeps freed blocks in quarantine, so resident memory grows by
@@ -85,25 +93,26 @@ TEST(Soak, HundredThousandLinesWithFlatMemoryAndFlatCostPerLine) {
 
   ASSERT_EQ(e.Status(), ui::kDownloadComplete) << "stopped after line " << samples.back().lines;
   ASSERT_EQ(samples.back().lines, kLines);
-  long peak_early = 0;
+  long peak_settled = 0;
   long peak = 0;
   for (const Sample& s : samples) {
     peak = std::max(peak, s.rss_kib);
-    if (s.lines <= kEarly) {
-      peak_early = std::max(peak_early, s.rss_kib);
+    if (s.lines <= kSettled) {
+      peak_settled = std::max(peak_settled, s.rss_kib);
     }
   }
   if (kMemoryMustStayFlat) {
-    EXPECT_LT(peak - peak_early, 5 * 1024) << "KiB grown after the first " << kEarly << " lines";
+    EXPECT_LT(peak - peak_settled, kSecondHalfGrowthKiB)
+        << "KiB grown after the first " << kSettled << " lines";
   }
   const double early_rate = Rate(samples, kEarly, 2 * kEarly);
   const double late_rate = Rate(samples, kLines - kEarly, kLines);
   EXPECT_GT(late_rate, 0.67 * early_rate)
       << early_rate << " lines/s early, " << late_rate << " late";
   std::printf(
-      "soak: %d lines in %.1f s; %.0f lines/s early, %.0f late; peak RSS %ld KiB early, "
+      "soak: %d lines in %.1f s; %.0f lines/s early, %.0f late; peak RSS %ld KiB at %d lines, "
       "%ld KiB overall\n",
-      kLines, samples.back().seconds, early_rate, late_rate, peak_early, peak);
+      kLines, samples.back().seconds, early_rate, late_rate, peak_settled, kSettled, peak);
 }
 
 }  // namespace
