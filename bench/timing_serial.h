@@ -3,26 +3,15 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/serial_control.h"
+#include "platform/forwarding_serial.h"
 
 // Passes every operation to the real serial control, noting when a "G"
 // arrives and when the next line goes out: the program's own cost per line.
-class TimingSerial : public SerialControl {
+class TimingSerial : public ForwardingSerial {
  public:
   using Steady = std::chrono::steady_clock;
 
-  explicit TimingSerial(SerialControl& real) : real_(real) {}
-
-  int CommPort() override { return real_.CommPort(); }
-  void SetCommPort(int port) override { real_.SetCommPort(port); }
-  void SetSettings(const std::string& settings) override { real_.SetSettings(settings); }
-  void SetInputLen(int length) override { real_.SetInputLen(length); }
-  void SetRThreshold(int threshold) override { real_.SetRThreshold(threshold); }
-  void SetRTSEnable(bool enable) override { real_.SetRTSEnable(enable); }
-  void SetHandshaking(int mode) override { real_.SetHandshaking(mode); }
-  bool PortOpen() override { return real_.PortOpen(); }
-  void SetPortOpen(bool open) override { real_.SetPortOpen(open); }
-  int CommEvent() override { return real_.CommEvent(); }
+  explicit TimingSerial(SerialControl& real) : ForwardingSerial(real) {}
 
   void Output(const std::string& bytes) override {
     const Steady::time_point now = Steady::now();
@@ -33,11 +22,11 @@ class TimingSerial : public SerialControl {
       gaps_.push_back(now - ack_seen_);
       ack_seen_ = {};
     }
-    real_.Output(bytes);
+    ForwardingSerial::Output(bytes);
   }
 
   std::string Input() override {
-    std::string bytes = real_.Input();
+    std::string bytes = ForwardingSerial::Input();
     if (bytes.find('G') != std::string::npos) {
       ack_seen_ = Steady::now();
     }
@@ -48,7 +37,6 @@ class TimingSerial : public SerialControl {
   Steady::time_point FirstOutput() const { return first_output_; }
 
  private:
-  SerialControl& real_;
   Steady::time_point ack_seen_{};
   Steady::time_point first_output_{};
   std::vector<Steady::duration> gaps_;

@@ -6,7 +6,7 @@ namespace cli {
 
 void RecordedSerial::SetPortOpen(bool open) {
   try {
-    real_.SetPortOpen(open);
+    ForwardingSerial::SetPortOpen(open);
   } catch (const PlatformError& error) {
     if (open) {
       // "cannot open COM1 (/dev/ttyUSB0): the device cannot be opened: <the
