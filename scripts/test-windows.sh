@@ -8,7 +8,9 @@
 #   scripts/test-windows.sh [LINUX_BUILD_DIR]
 #
 # LINUX_BUILD_DIR (default build) provides tbx4-sim and tbx4-hexgen; it is
-# configured and built when it lacks them. The Wine prefix is kept in
+# configured and built when it lacks them. TBX4_WINE_CLI runs the console
+# program's part against another build of it, such as the 32-bit one
+# (build-windows/i686/tbx4-download.exe, which needs Debian's wine32:i386). The Wine prefix is kept in
 # build-wine/wine and reused by later runs (TBX4_WINE_DIR chooses another).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -186,7 +188,7 @@ echo "tbx4_win32_window_tests.exe: $(grep -E '^\[==========\] .* ran' "$work/out
 [ "$status" = 0 ] || tail -n 30 "$work/out" >&2
 
 # --- tbx4-download.exe against the simulated unit ---
-cli="$build/tbx4-download.exe"
+cli=${TBX4_WINE_CLI:-$build/tbx4-download.exe}
 
 start_unit
 wine_run "$cli" flash "$sample" --port COM1 --json
