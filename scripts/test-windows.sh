@@ -129,6 +129,17 @@ wine_run() {
   server_cpu=$(echo "($after - $before) / $(getconf CLK_TCK)" | bc -l | xargs printf '%.2f')
 }
 
+# The process that runs a Windows program that `wine` started as STARTED.
+# Without wine32 installed it is that very process. With wine32 installed,
+# the 32-bit loader hands a 64-bit program to a new process (under
+# "start.exe /exec"), which is the one that must get a signal.
+program_pid() {
+  local started=$1 name=$2 pid
+  pid=$(ps -eo pid=,args= | awk -v name="$name" \
+    '{ n = split($2, parts, /[\\\/]/) } parts[n] == name { print $1 }' | tail -n 1)
+  echo "${pid:-$started}"
+}
+
 # The wineserver of this prefix (other prefixes have servers of their own).
 our_wineserver() {
   local pid
@@ -294,7 +305,7 @@ start_unit --baud 4800
 wine "$cli" flash "$sample" --port COM1 --json >"$work/out" 2>"$work/err" &
 cli_pid=$!
 sleep 2
-kill -INT "$cli_pid"
+kill -INT "$(program_pid "$cli_pid" "$(basename "$cli")")"
 set +e
 wait "$cli_pid"
 status=$?
