@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
   program.Window().Deliver({EventKind::kDownloadClicked});
   const double wall = Seconds(Steady::now() - start).count();
   const double cpu = ProcessCpuSeconds() - cpu_start;
-  const std::string status = program.Window().Caption(Label::kLabel3);
+  const std::string status = program.Window().Caption(Label::kStatus);
   for (const BoxAnswerer::Box& box : boxes.Boxes()) {
     if (box.text != ui::kSetupInstructions) {
       std::cerr << "box: " << box.text << "\n";

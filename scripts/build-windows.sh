@@ -45,7 +45,7 @@ build_one() {
   local arch=$1 triplet=$2 toolchain=$3
   local tree=$out/tree-$arch dest=$out/$arch
   cmake --no-warn-unused-cli -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain" -DCMAKE_BUILD_TYPE=Release \
-    -DTBX4_WITH_QT=OFF -DTBX4_WITH_TESTS=OFF \
+    -DTBX4_BACKEND=win32 -DTBX4_WITH_TESTS=OFF \
     "-DCMAKE_CXX_FLAGS_RELEASE=-Os -DNDEBUG" "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" \
     "-DCMAKE_EXE_LINKER_FLAGS=-s -Wl,--gc-sections" >/dev/null
   local targets=("${programs[@]}")

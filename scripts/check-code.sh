@@ -26,8 +26,15 @@ check_includes() {  # folder, pattern of includes it must not have
 check_includes src/base/ui 'platform|hex|app|state|link|firmware|programs|cli'
 check_includes src/base/hex 'platform|ui|app|state|link|firmware|programs|cli'
 check_includes src/base/platform 'app|state|link|firmware|programs|cli'
+# The interfaces stand below the services and what the backends share, and the
+# services below what the backends share.
+interfaces=$(find src/base/platform -maxdepth 1 -name '*.h' -o -maxdepth 1 -name '*.cpp')
+hits=$(grep -nE '#include "platform/(shared|services|qt|win32)/' $interfaces || true)
+[ -z "$hits" ] || { echo "the interfaces include what stands above them:"; echo "$hits"; status=1; }
+check_includes src/base/platform/services 'platform/(shared|qt|win32)/'
+check_includes src/base/platform/shared 'platform/(qt|win32)/'
 for core in app state link firmware; do
-  check_includes "src/$core" 'programs|cli|platform/(qt|win32)/'
+  check_includes "src/$core" 'programs|cli|platform/(qt|win32|shared)/'
   if grep -rnE '#include <Q' "src/$core"; then
     echo "src/$core includes Qt"; status=1
   fi

@@ -21,8 +21,8 @@ log="$build/check-windows-build.log"
 # build is what gets shipped.
 {
   cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DTBX4_WITH_QT=OFF -DTBX4_WITH_TESTS=OFF -Werror=dev
-  cmake --build "$build" --target tbx4_platform tbx4_core tbx4_cli -j "$(nproc)"
+    -DCMAKE_BUILD_TYPE=Release -DTBX4_BACKEND=win32 -DTBX4_WITH_TESTS=OFF -Werror=dev
+  cmake --build "$build" --target tbx4_platform tbx4_services tbx4_backend_shared tbx4_core tbx4_cli -j "$(nproc)"
 } 2>&1 | tee "$log"
 
 if grep -Eq '(^|[^[:alnum:]_])warning:|CMake Warning' "$log"; then

@@ -26,7 +26,7 @@ if ! clang++ -fsanitize=fuzzer,address,undefined "$probe/probe.cpp" -o "$probe/p
 fi
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DTBX4_FUZZ=ON -DTBX4_WITH_QT=OFF >/dev/null
+  -DTBX4_FUZZ=ON -DTBX4_BACKEND=none >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
 # The settings target writes tbx4_dld.ini twice per input: a memory-backed

@@ -28,7 +28,7 @@ sample=samples/tbx4_sample.hex
 
 if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
   cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-    -DCMAKE_BUILD_TYPE=Release -DTBX4_WITH_QT=OFF
+    -DCMAKE_BUILD_TYPE=Release -DTBX4_BACKEND=win32
 fi
 cmake --build "$build" -j 2 --target tbx4_tests tbx4_win32_tests tbx4_win32_window_tests \
   tbx4_window_driver tbx4-download

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "fakes/harness.h"
-#include "platform/device_choices.h"
-#include "platform/device_names.h"
+#include "platform/services/device_names.h"
+#include "platform/shared/device_choices.h"
 
 namespace {
 

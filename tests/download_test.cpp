@@ -20,7 +20,7 @@ struct Bench : Harness {
   void GivenImage(const std::string& bytes) {
     const std::string path = dir.Write("image.hex", bytes);
     dld.Globals().HexFileName = path;
-    platform.SetCaption(Label::kLabel1, path);
+    platform.SetCaption(Label::kFileName, path);
   }
   // Presses the button, then lets the main loop run out (late answers).
   void Download() {
@@ -28,8 +28,8 @@ struct Bench : Harness {
     platform.RunUntilIdle();
   }
   std::size_t NewBoxes() const { return platform.Boxes().size() - boxes_at_start; }
-  std::string Status() { return Caption(Label::kLabel3); }
-  std::optional<Color> StatusColor() const { return platform.TextColor(Label::kLabel3); }
+  std::string Status() { return Caption(Label::kStatus); }
+  std::optional<Color> StatusColor() const { return platform.TextColor(Label::kStatus); }
   std::size_t boxes_at_start = 0;
 };
 
@@ -252,7 +252,7 @@ TEST(Download, NoFileChosenOffersTheDialogFirst) {
   const std::string path = h.dir.Write("chosen.hex", Join({Record(0), kEof}));
   h.platform.QueueDialogAnswer(path);
   h.Download();
-  EXPECT_EQ(h.Caption(Label::kLabel1), path);
+  EXPECT_EQ(h.Caption(Label::kFileName), path);
   EXPECT_EQ(h.comm1.Messages().size(), 4u);
   EXPECT_EQ(h.Status(), "Download Complete!");
 }
@@ -261,7 +261,7 @@ TEST(Download, CancelledDialogEndsAsFailedWithoutABox) {
   Bench h;
   h.platform.QueueDialogAnswer(std::nullopt);
   h.Download();
-  EXPECT_EQ(h.Caption(Label::kLabel1), "");
+  EXPECT_EQ(h.Caption(Label::kFileName), "");
   EXPECT_TRUE(h.comm1.Messages().empty());
   EXPECT_EQ(h.NewBoxes(), 0u);
   EXPECT_EQ(h.Status(), "Download Failed!");
@@ -335,12 +335,12 @@ TEST(DownloadReentry, RevisionQueryDuringADownloadIsNotSent) {
   h.platform.PostEvent({EventKind::kGetRevClicked}, 75ms);
   h.Download();
   EXPECT_EQ(h.comm1.Messages(), Concat(Concat({kEnter}, Records(3)), {kEof, ";"}));
-  EXPECT_EQ(h.Caption(Label::kLabel2), "");  // no answer came, since nothing asked
+  EXPECT_EQ(h.Caption(Label::kRevision), "");  // no answer came, since nothing asked
   EXPECT_EQ(h.Status(), "Download Complete!");
   // Once the download is over the query goes out again.
   h.platform.Deliver({EventKind::kGetRevClicked});
   h.platform.RunUntilIdle();
-  EXPECT_EQ(h.Caption(Label::kLabel2), "2.31;");
+  EXPECT_EQ(h.Caption(Label::kRevision), "2.31;");
 }
 
 TEST(DownloadReentry, PortChoiceReopensThePortUnderTheDownload) {

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/harness.h"
-#include "platform/dropped_files.h"
+#include "platform/shared/dropped_files.h"
 
 namespace {
 

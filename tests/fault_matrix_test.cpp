@@ -113,12 +113,12 @@ void ExpectStillDownloads(Harness& h) {
   h.dld.Setcomm1_Click();
   h.dld.Globals().AckRequired = true;
   h.dld.Globals().HexFileName = h.dir.Write("image.hex", Join(kImage));
-  h.platform.SetCaption(Label::kLabel1, h.dir.File("image.hex"));
+  h.platform.SetCaption(Label::kFileName, h.dir.File("image.hex"));
   GivenTbx4(h);
   const std::size_t sent_before = h.comm1.Wire().size();
   h.platform.Deliver({EventKind::kDownloadClicked});
   h.platform.RunUntilIdle();
-  EXPECT_EQ(h.Caption(Label::kLabel3), ui::kDownloadComplete);
+  EXPECT_EQ(h.Caption(Label::kStatus), ui::kDownloadComplete);
   EXPECT_EQ(h.comm1.Wire().substr(sent_before), kWholeImageOnTheWire);
 }
 
@@ -136,7 +136,7 @@ TEST(FaultMatrix, EveryFailingCallIsSurvivedAndNeverReportedAsSuccess) {
       scenario.act(h);
 
       EXPECT_LE(h.platform.Boxes().size() - boxes_before, scenario.max_boxes);
-      if (h.platform.Caption(Label::kLabel3) == ui::kDownloadComplete) {
+      if (h.platform.Caption(Label::kStatus) == ui::kDownloadComplete) {
         EXPECT_EQ(h.comm1.Wire().substr(wire_before), kWholeImageOnTheWire);
       }
       EXPECT_FALSE(h.platform.FileOpen(2));

@@ -18,7 +18,7 @@ struct WayOut {
 std::string GivenImage(Harness& h, const std::string& bytes) {
   const std::string path = h.dir.Write("image.hex", bytes);
   h.dld.Globals().HexFileName = path;
-  h.platform.SetCaption(Label::kLabel1, path);
+  h.platform.SetCaption(Label::kFileName, path);
   return path;
 }
 
@@ -42,7 +42,7 @@ TEST_P(DownloadWayOut, HoldsTheCommandsWhileRunningAndGivesThemBack) {
   h.platform.Deliver({EventKind::kDownloadClicked});
   h.platform.RunUntilIdle();
 
-  EXPECT_EQ(h.Caption(Label::kLabel3), GetParam().status);
+  EXPECT_EQ(h.Caption(Label::kStatus), GetParam().status);
   EXPECT_TRUE(std::find(enabled_on_the_wire.begin(), enabled_on_the_wire.end(), true) ==
               enabled_on_the_wire.end());
   EXPECT_TRUE(h.platform.CommandsEnabled());
@@ -87,7 +87,7 @@ TEST(AckOff, ASilentUnitCompletesWithANoteThatNothingWasAcknowledged) {
   h.dld.Globals().AckRequired = false;
   GivenImage(h, kImage);
   h.platform.Deliver({EventKind::kDownloadClicked});
-  EXPECT_EQ(h.Caption(Label::kLabel3), ui::kDownloadComplete);
+  EXPECT_EQ(h.Caption(Label::kStatus), ui::kDownloadComplete);
   EXPECT_EQ(h.platform.ProgressBand().text, std::string("Line 3 of 3") + ui::kNeverAcknowledged);
   EXPECT_TRUE(h.platform.ProgressBand().problem);
 
@@ -110,12 +110,12 @@ TEST(DragAndDrop, ADroppedFileIsChosenLikeTheDialogsAndAFolderIsNot) {
   h.platform.Deliver({EventKind::kFileDropped, 0, image});
   h.platform.RunUntilIdle();
   EXPECT_EQ(h.dld.Globals().HexFileName, SettingValue(image));
-  EXPECT_EQ(h.Caption(Label::kLabel1), image);
+  EXPECT_EQ(h.Caption(Label::kFileName), image);
   EXPECT_NE(h.platform.FileToolTip().find("end record present"), std::string::npos);
 
   h.platform.Deliver({EventKind::kFileDropped, 0, h.dir.Path().string()});
   h.platform.RunUntilIdle();
-  EXPECT_EQ(h.Caption(Label::kLabel1), image);
+  EXPECT_EQ(h.Caption(Label::kFileName), image);
 }
 
 }  // namespace

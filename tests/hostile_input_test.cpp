@@ -38,7 +38,7 @@ TEST(HostileSettings, NulBytesAreKeptInTheFileName) {
   const std::string name("C:\\fw\\a\0b.hex", 13);
   h.GivenSettings("1,\"" + name + "\",#TRUE#\r\n");
   h.dld.Form_Load();
-  EXPECT_EQ(h.Caption(Label::kLabel1), name);
+  EXPECT_EQ(h.Caption(Label::kFileName), name);
   h.dld.Form_Unload();
   EXPECT_EQ(h.SavedSettings(), "1,\"" + name + "\",#TRUE#\r\n");
 }
@@ -61,7 +61,7 @@ struct Started : Harness {
   }
   void Download(const std::string& image_bytes) {
     dld.Globals().HexFileName = dir.Write("image.hex", image_bytes);
-    platform.SetCaption(Label::kLabel1, "image.hex");
+    platform.SetCaption(Label::kFileName, "image.hex");
     dld.Dload_TBX4_Click();
     platform.RunUntilIdle();
   }
@@ -70,7 +70,7 @@ struct Started : Harness {
 TEST(HostileImage, BinaryFileIsRefusedBeforeAnythingIsSent) {
   Started h;
   h.Download(RandomBytes(100000));
-  EXPECT_EQ(h.Caption(Label::kLabel3), ui::kNotIntelHex);
+  EXPECT_EQ(h.Caption(Label::kStatus), ui::kNotIntelHex);
   EXPECT_TRUE(h.comm1.Messages().empty());
 }
 
@@ -80,7 +80,7 @@ TEST(HostileImage, BinaryAfterAGoodFirstLineGoesOutAsReadLineByLine) {
   h.Download(Record(0) + "\r\n" + junk + "\n" + kEndOfFileRecord);
   EXPECT_EQ(h.comm1.Messages(),
             (std::vector<std::string>{kEnterDownload, Record(0), junk, kEndOfFileRecord, ";"}));
-  EXPECT_EQ(h.Caption(Label::kLabel3), ui::kDownloadComplete);
+  EXPECT_EQ(h.Caption(Label::kStatus), ui::kDownloadComplete);
 }
 
 TEST(HostileImage, TenMegabyteLineIsSentWholeAsOneMessage) {
@@ -89,7 +89,7 @@ TEST(HostileImage, TenMegabyteLineIsSentWholeAsOneMessage) {
   h.Download(line + "\r\n" + kEndOfFileRecord);
   ASSERT_EQ(h.comm1.Messages().size(), 4u);
   EXPECT_EQ(h.comm1.Messages()[1], line);
-  EXPECT_EQ(h.Caption(Label::kLabel3), ui::kDownloadComplete);
+  EXPECT_EQ(h.Caption(Label::kStatus), ui::kDownloadComplete);
 }
 
 TEST(HostileImage, CarriageReturnLineEndsSplitLikeAnyOther) {
@@ -109,7 +109,7 @@ TEST(HostileUnit, GarbageBetweenAcknowledgmentsDoesNotDisturbTheDownload) {
     }
   });
   h.Download(Join(Concat(Records(5), {kEndOfFileRecord})));
-  EXPECT_EQ(h.Caption(Label::kLabel3), ui::kDownloadComplete);
+  EXPECT_EQ(h.Caption(Label::kStatus), ui::kDownloadComplete);
   EXPECT_EQ(h.comm1.Messages().size(), 8u);
 }
 

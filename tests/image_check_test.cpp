@@ -66,7 +66,7 @@ TEST(ImageSummary, CountIsWhatADownloadSends) {
   GivenTbx4(h);
   h.dld.Form_Load();
   h.dld.Globals().HexFileName = h.dir.Write("image.hex", bytes);
-  h.platform.SetCaption(Label::kLabel1, "image.hex");
+  h.platform.SetCaption(Label::kFileName, "image.hex");
   h.dld.Dload_TBX4_Click();
   EXPECT_EQ(h.comm1.Messages().size(), 1u + 5u + 1u);  // enter, the lines, ";"
   EXPECT_EQ(h.platform.ProgressBand().done, 5u);
@@ -116,7 +116,7 @@ TEST(Progress, ShowsLinesAndTimeLeftAsTheDownloadGoes) {
   h.dld.Form_Load();
   h.dld.Globals().HexFileName =
       h.dir.Write("image.hex", Join(Concat(Records(3), {kEndOfFileRecord})));
-  h.platform.SetCaption(Label::kLabel1, "image.hex");
+  h.platform.SetCaption(Label::kFileName, "image.hex");
   std::vector<std::string> seen;
   h.comm1.SetUnit([&](const std::string& message) {
     seen.push_back(h.platform.ProgressBand().text);

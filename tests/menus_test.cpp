@@ -90,7 +90,7 @@ TEST(FileChoice, ChosenPathBecomesTheFileNameAndTheLabel) {
   h.platform.QueueDialogAnswer("/home/tech/fw v2.hex");
   h.platform.Deliver({EventKind::kSetFnameClicked});
   EXPECT_EQ(h.dld.Globals().HexFileName, SettingValue("/home/tech/fw v2.hex"));
-  EXPECT_EQ(h.Caption(Label::kLabel1), "/home/tech/fw v2.hex");
+  EXPECT_EQ(h.Caption(Label::kFileName), "/home/tech/fw v2.hex");
 }
 
 TEST(FileChoice, FirstCancelOfTheRunEmptiesTheLabelEvenWithASavedName) {
@@ -99,7 +99,7 @@ TEST(FileChoice, FirstCancelOfTheRunEmptiesTheLabelEvenWithASavedName) {
   h.dld.Form_Load();
   h.platform.QueueDialogAnswer(std::nullopt);
   h.dld.SetFname_Click();
-  EXPECT_EQ(h.Caption(Label::kLabel1), "");
+  EXPECT_EQ(h.Caption(Label::kFileName), "");
   EXPECT_EQ(h.dld.Globals().HexFileName, SettingValue(""));
 }
 
@@ -109,7 +109,7 @@ TEST(FileChoice, LaterCancelKeepsThePreviousChoice) {
   h.platform.QueueDialogAnswer(std::nullopt);
   h.dld.SetFname_Click();
   h.dld.SetFname_Click();
-  EXPECT_EQ(h.Caption(Label::kLabel1), "/fw/a.hex");
+  EXPECT_EQ(h.Caption(Label::kFileName), "/fw/a.hex");
 }
 
 TEST(FileChoice, FailingDialogLeavesEverythingAsItWasAndSaysNothing) {

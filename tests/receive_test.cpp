@@ -24,7 +24,7 @@ TEST_P(ReceivePath, TurnsInputIntoFlagWindowTextAndReplies) {
   const Received& c = GetParam();
   Harness h;
   h.dld.Form_Load();
-  h.platform.SetCaption(Label::kLabel2, "Click to get F/W Rev");
+  h.platform.SetCaption(Label::kRevision, "Click to get F/W Rev");
   if (!c.pending_before.empty()) {
     h.comm1.Arrive(c.pending_before);
     h.platform.RunUntilIdle();
@@ -35,7 +35,7 @@ TEST_P(ReceivePath, TurnsInputIntoFlagWindowTextAndReplies) {
   }
   EXPECT_EQ(h.dld.Globals().ReplyReceived, c.flag);
   EXPECT_EQ(h.Text(TextArea::kDebugBox), c.window);
-  EXPECT_EQ(h.Caption(Label::kLabel2), c.revision_label);
+  EXPECT_EQ(h.Caption(Label::kRevision), c.revision_label);
   EXPECT_EQ(h.dld.RxBuffer(), c.rx_buffer);
 }
 
@@ -116,7 +116,7 @@ TEST(ReceivePathSplits, AnySplitGivesWhatThePlainRulesGive) {
       h.platform.RunUntilIdle();
     }
     ASSERT_EQ(h.Text(TextArea::kDebugBox), reference.window) << stream;
-    ASSERT_EQ(h.Caption(Label::kLabel2), reference.label) << stream;
+    ASSERT_EQ(h.Caption(Label::kRevision), reference.label) << stream;
     ASSERT_EQ(h.dld.Globals().ReplyReceived, reference.flag) << stream;
     ASSERT_EQ(h.dld.RxBuffer(), reference.buffer) << stream;
   }

@@ -9,7 +9,7 @@ namespace {
 struct Started : Harness {
   Started() {
     dld.Form_Load();
-    platform.SetCaption(Label::kLabel2, ui::kRevisionPrompt);
+    platform.SetCaption(Label::kRevision, ui::kRevisionPrompt);
   }
 };
 
@@ -22,9 +22,9 @@ TEST(Revision, QueryGoesOutAndTheAnswerInPiecesLandsBesideTheButton) {
   });
   h.platform.Deliver({EventKind::kGetRevClicked});
   EXPECT_EQ(h.comm1.Messages(), std::vector<std::string>{";TB00;TB73;TBV;"});
-  EXPECT_EQ(h.Caption(Label::kLabel2), ui::kRevisionPrompt);  // nothing waits for it
+  EXPECT_EQ(h.Caption(Label::kRevision), ui::kRevisionPrompt);  // nothing waits for it
   h.platform.RunUntilIdle();
-  EXPECT_EQ(h.Caption(Label::kLabel2), "1.04;");
+  EXPECT_EQ(h.Caption(Label::kRevision), "1.04;");
   EXPECT_EQ(h.Text(TextArea::kDebugBox), "TBV1.04;");
 }
 
@@ -36,7 +36,7 @@ TEST(Revision, EachAnswerRewritesTheLabel) {
   h.dld.GetRev_Click();
   EXPECT_EQ(h.comm1.Messages().size(), 2u);
   h.platform.RunUntilIdle();
-  EXPECT_EQ(h.Caption(Label::kLabel2), ";");
+  EXPECT_EQ(h.Caption(Label::kRevision), ";");
 }
 
 TEST(Revision, AcknowledgmentSentWithTheAnswerSetsTheFlag) {
@@ -45,7 +45,7 @@ TEST(Revision, AcknowledgmentSentWithTheAnswerSetsTheFlag) {
   h.dld.GetRev_Click();
   h.platform.RunUntilIdle();
   EXPECT_TRUE(h.dld.Globals().ReplyReceived);
-  EXPECT_EQ(h.Caption(Label::kLabel2), "3;");
+  EXPECT_EQ(h.Caption(Label::kRevision), "3;");
 }
 
 TEST(Revision, ClosedPortWarnsAndKeepsTheLabel) {
@@ -55,7 +55,7 @@ TEST(Revision, ClosedPortWarnsAndKeepsTheLabel) {
   h.dld.GetRev_Click();
   ASSERT_EQ(h.platform.Boxes().size(), boxes + 1);
   EXPECT_EQ(h.platform.Boxes().back().text, ui::kSendWarning);
-  EXPECT_EQ(h.Caption(Label::kLabel2), ui::kRevisionPrompt);
+  EXPECT_EQ(h.Caption(Label::kRevision), ui::kRevisionPrompt);
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ TEST(Wait, SilentUnitWithAcksRequiredFailsAfterHalfASecond) {
   ASSERT_EQ(h.NewBoxes(), 1u);
   EXPECT_EQ(h.platform.Boxes().back().text, ui::kNoReplyWarning);
   EXPECT_EQ(h.platform.Boxes().back().icon, Icon::kExclamation);
-  EXPECT_EQ(h.Caption(Label::kLabel3), "Comm. Error!");
-  EXPECT_EQ(h.platform.TextColor(Label::kLabel3), ui::kRed);
+  EXPECT_EQ(h.Caption(Label::kStatus), "Comm. Error!");
+  EXPECT_EQ(h.platform.TextColor(Label::kStatus), ui::kRed);
   EXPECT_EQ(h.Text(TextArea::kDebugBox), ".");
 }
 
@@ -39,7 +39,7 @@ TEST(Wait, StatusTurnsRedOnlyAfterTheWarningIsClosed) {
   Waiting h;
   std::string status_while_box_open = "unset";
   h.platform.OnMessageBox(
-      [&](const FakePlatform::Box&) { status_while_box_open = h.Caption(Label::kLabel3); });
+      [&](const FakePlatform::Box&) { status_while_box_open = h.Caption(Label::kStatus); });
   h.dld.WaitForAck();
   EXPECT_EQ(status_while_box_open, "");
 }

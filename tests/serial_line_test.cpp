@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/platform_error.h"
-#include "platform/serial_control_base.h"
-#include "platform/serial_line.h"
+#include "platform/shared/serial_control_base.h"
+#include "platform/shared/serial_line.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "fakes/harness.h"
-#include "platform/std_text_files.h"
+#include "platform/services/std_text_files.h"
 #include "ui/texts.h"
 
 namespace {

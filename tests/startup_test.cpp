@@ -28,7 +28,7 @@ TEST(StartUp, FirstRunWritesDefaultsAndShowsOnlyTheInstructions) {
   h.dld.Form_Load();
 
   EXPECT_EQ(h.SavedSettings(), kDefaultLine);
-  EXPECT_EQ(h.Caption(Label::kLabel1), "No File Name Selected");
+  EXPECT_EQ(h.Caption(Label::kFileName), "No File Name Selected");
   EXPECT_EQ(h.platform.CheckedPorts(), std::vector<int>{1});
   EXPECT_EQ(h.platform.Checked(MenuItem::kTBX4_Ack), true);
   ASSERT_EQ(h.platform.Boxes().size(), 1u);
@@ -59,7 +59,7 @@ TEST(StartUp, BusyPortWarnsThenInstructsAndFallsBackToPortOne) {
   EXPECT_EQ(h.platform.Boxes()[0].icon, Icon::kExclamation);
   EXPECT_EQ(h.platform.CheckedPorts(), std::vector<int>{4});  // the menu keeps what was read
   EXPECT_EQ(h.platform.Checked(MenuItem::kTBX4_Ack), false);
-  EXPECT_EQ(h.Caption(Label::kLabel1), "C:\\fw\\a.hex");
+  EXPECT_EQ(h.Caption(Label::kFileName), "C:\\fw\\a.hex");
   EXPECT_FALSE(h.comm1.PortOpen());
   EXPECT_EQ(h.comm1.CommPort(), 1);
 
@@ -99,7 +99,7 @@ TEST_P(ShortSettingsFile, KeepsWhatWasReadAndWarns) {
   EXPECT_EQ(BoxTexts(h),
             (std::vector<std::string>{StartWarning(c.warning_port), ui::kSetupInstructions}));
   EXPECT_EQ(h.platform.CheckedPorts(), c.checked);
-  EXPECT_EQ(h.Caption(Label::kLabel1), c.label);
+  EXPECT_EQ(h.Caption(Label::kFileName), c.label);
   EXPECT_EQ(h.platform.Checked(MenuItem::kTBX4_Ack), c.ack_checked);
   EXPECT_EQ(h.dld.Globals().PortNumber, SettingValue(1));
 }
@@ -115,7 +115,7 @@ TEST(StartUp, FieldsMayBeSpreadOverLines) {
   h.GivenSettings("1\r\n\"C:\\x.hex\"\r\n#TRUE#\r\n");
   h.dld.Form_Load();
   EXPECT_EQ(BoxTexts(h), std::vector<std::string>{ui::kSetupInstructions});
-  EXPECT_EQ(h.Caption(Label::kLabel1), "C:\\x.hex");
+  EXPECT_EQ(h.Caption(Label::kFileName), "C:\\x.hex");
 }
 
 TEST(StartUp, TextPortNumberIsShownAsWrittenInTheWarning) {
@@ -142,7 +142,7 @@ TEST(StartUp, UnwritableDirectoryKeepsDefaultsInMemoryAndWarns) {
   h.faults.FailAlways("OpenForWriting");
   h.dld.Form_Load();
   EXPECT_EQ(BoxTexts(h), (std::vector<std::string>{StartWarning("1"), ui::kSetupInstructions}));
-  EXPECT_EQ(h.Caption(Label::kLabel1), "");
+  EXPECT_EQ(h.Caption(Label::kFileName), "");
   EXPECT_EQ(h.platform.Checked(MenuItem::kTBX4_Ack), true);
   EXPECT_TRUE(h.comm1.PortOpen());  // the port itself was fine and stays open
 }
@@ -196,7 +196,7 @@ TEST(ShutDown, PathsWithCommasAndQuotesSurviveASaveAndALoad) {
     Harness again;
     again.GivenSettings(h.SavedSettings());
     again.dld.Form_Load();
-    EXPECT_EQ(again.Caption(Label::kLabel1), path);
+    EXPECT_EQ(again.Caption(Label::kFileName), path);
     EXPECT_EQ(again.platform.Boxes().size(), 1u) << "no warning expected for " << path;
   }
 }

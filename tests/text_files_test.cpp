@@ -4,7 +4,7 @@
 
 #include "fakes/harness.h"
 #include "platform/platform_error.h"
-#include "platform/std_text_files.h"
+#include "platform/services/std_text_files.h"
 
 namespace {
 

@@ -43,7 +43,7 @@ void TBX4_Dld::Form_DragDrop(const std::string& path) {
 
 void TBX4_Dld::ChooseImage(const std::string& path) {
   globals_.HexFileName = path;
-  window_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText());
+  window_.SetCaption(Label::kFileName, globals_.HexFileName.AsText());
   CheckImage();
 }
 

@@ -1,5 +1,5 @@
 #include "app/main_window.h"
-#include "platform/port_links.h"
+#include "platform/services/port_links.h"
 #include "ui/texts.h"
 
 // Writes what the technician assigned into the program folder's port links.

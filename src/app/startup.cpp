@@ -7,7 +7,7 @@ void TBX4_Dld::Form_Load() {
   ErrorTrap trap;
   globals_.AppDir = program_dir_;
   LoadSettings(trap);
-  trap.Try([&] { window_.SetCaption(Label::kLabel1, globals_.HexFileName.AsText()); });
+  trap.Try([&] { window_.SetCaption(Label::kFileName, globals_.HexFileName.AsText()); });
   trap.Try([&] { files_.Close(kSettingsHandle); });
   trap.Try([&] { MarkPortMenu(); });
   trap.Try([&] { window_.SetChecked(MenuItem::kTBX4_Ack, globals_.AckRequired.IsTrue()); });

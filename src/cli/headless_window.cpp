@@ -17,7 +17,7 @@ void HeadlessWindow::Deliver(const WindowEvent& event) {
 
 void HeadlessWindow::SetCaption(Label label, const std::string& caption) {
   captions_.at(Index(label)) = caption;
-  if (label == Label::kLabel2) {
+  if (label == Label::kRevision) {
     ++revision_answers_;
   }
 }

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "cli/cli_texts.h"
-#include "platform/device_names.h"
+#include "platform/services/device_names.h"
 #include "ui/controls.h"
 
 #ifdef _WIN32

@@ -8,7 +8,7 @@ namespace cli {
 namespace {
 
 UnitStatus StatusOfDownload(HeadlessWindow& window, bool ended_by_stop) {
-  const std::string status_line = window.Caption(Label::kLabel3);
+  const std::string status_line = window.Caption(Label::kStatus);
   if (status_line == ui::kDownloadComplete) {
     return UnitStatus::kComplete;
   }
@@ -75,7 +75,7 @@ UnitResult RevisionOutcome(HeadlessWindow& window, bool ended_by_stop) {
   if (window.RevisionAnswers() > 0) {
     result.status = UnitStatus::kComplete;
     // The label shows the answer up to its closing ";", which only ends it.
-    result.revision = window.Caption(Label::kLabel2);
+    result.revision = window.Caption(Label::kRevision);
     if (result.revision.ends_with(';')) {
       result.revision.pop_back();
     }

@@ -7,7 +7,7 @@
 #include "cli/recorded_serial.h"
 #include "cli/unit_outcome.h"
 #include "link/protocol.h"
-#include "platform/std_text_files.h"
+#include "platform/services/std_text_files.h"
 
 namespace cli {
 namespace {
@@ -129,7 +129,7 @@ UnitResult UnitSession::Flash(TBX4_Dld& core, HeadlessWindow& window) {
   }
   core.Globals().HexFileName = job_.image;
   core.Globals().AckRequired = job_.ack_required;
-  window.SetCaption(Label::kLabel1, job_.image);
+  window.SetCaption(Label::kFileName, job_.image);
   core.Dload_TBX4_Click();
   return FlashOutcome(window, core.ShutDown());
 }

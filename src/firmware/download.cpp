@@ -35,7 +35,7 @@ void TBX4_Dld::Dload_TBX4_Click() {
     return;
   }
   const CommandsHeld held(*this);
-  if (window_.Caption(Label::kLabel1) == ui::kNoFileSelected) {
+  if (window_.Caption(Label::kFileName) == ui::kNoFileSelected) {
     SetFname_Click();
   }
   globals_.ReplyReceived = false;
@@ -53,8 +53,8 @@ void TBX4_Dld::Dload_TBX4_Click() {
 }
 
 void TBX4_Dld::RunDownload() {
-  window_.SetTextColor(Label::kLabel3, ui::kBlue);
-  window_.SetCaption(Label::kLabel3, ui::kDownloading);
+  window_.SetTextColor(Label::kStatus, ui::kBlue);
+  window_.SetCaption(Label::kStatus, ui::kDownloading);
   window_.SetText(TextArea::kDebugBox, "");
 
   files_.OpenForReading(kFirmwareHandle, globals_.HexFileName.AsText());
@@ -111,6 +111,6 @@ bool TBX4_Dld::SendAndWait(const std::string& text) {
 }
 
 void TBX4_Dld::SetStatus(const std::string& caption, Color color) {
-  window_.SetCaption(Label::kLabel3, caption);
-  window_.SetTextColor(Label::kLabel3, color);
+  window_.SetCaption(Label::kStatus, caption);
+  window_.SetTextColor(Label::kStatus, color);
 }

@@ -41,7 +41,7 @@ void TBX4_Dld::Comm1_OnComm() {
 
 void TBX4_Dld::HandleReply(const std::string& reply) {
   if (std::string_view(reply).starts_with(protocol::kRevisionReplyPrefix)) {
-    window_.SetCaption(Label::kLabel2, reply.substr(protocol::kRevisionReplyPrefix.size()));
+    window_.SetCaption(Label::kRevision, reply.substr(protocol::kRevisionReplyPrefix.size()));
   } else if (std::string_view(reply).starts_with(protocol::kRecordReplyPrefix)) {
     window_.AppendText(TextArea::kDebugBox, "\r\n");
   }

@@ -40,8 +40,8 @@ bool TBX4_Dld::WaitForAck() {
   // The option may have been toggled during the wait: its value now decides.
   if (clock_.Now() - start >= timeout && globals_.AckRequired.IsTrue()) {
     window_.MessageBox(ui::kNoReplyWarning, Icon::kExclamation);
-    window_.SetCaption(Label::kLabel3, ui::kCommError);
-    window_.SetTextColor(Label::kLabel3, ui::kRed);
+    window_.SetCaption(Label::kStatus, ui::kCommError);
+    window_.SetTextColor(Label::kStatus, ui::kRed);
     return true;
   }
   return false;

@@ -8,7 +8,7 @@
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qt/qt_window.h"
-#include "platform/std_text_files.h"
+#include "platform/services/std_text_files.h"
 
 // TBX4_Download on Qt: the window, the serial port and the program's logic,
 // wired together, living in `program_dir`. The program, its end-to-end tests

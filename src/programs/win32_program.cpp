@@ -1,6 +1,6 @@
 #include "programs/win32_program.h"
 
-#include "platform/device_names.h"
+#include "platform/services/device_names.h"
 
 Win32Program::Win32Program(const std::string& program_dir)
     : pump_(waits_),

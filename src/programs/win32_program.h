@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/main_window.h"
-#include "platform/std_text_files.h"
+#include "platform/services/std_text_files.h"
 #include "platform/win32/win32_background_work.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_serial_control.h"

@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "cli/qt_unit_backend.h"
+#include "cli/qt/qt_unit_backend.h"
 #include "cli/sim_units.h"
 #include "cli/unit_session.h"
 #include "platform/platform_error.h"

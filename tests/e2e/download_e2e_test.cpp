@@ -86,10 +86,10 @@ TEST(EndToEnd, RevisionArrivingInPiecesLandsBesideTheButton) {
   SimProcess unit(e.dir.Path().string(), {"--split", "--revision", "3.17b"});
   e.Start(Join(kImage));
   e.window.Deliver({EventKind::kGetRevClicked});
-  for (int i = 0; i < 40 && e.window.Caption(Label::kLabel2) != "3.17b;"; ++i) {
+  for (int i = 0; i < 40 && e.window.Caption(Label::kRevision) != "3.17b;"; ++i) {
     e.RunFor(25ms);
   }
-  EXPECT_EQ(e.window.Caption(Label::kLabel2), "3.17b;");
+  EXPECT_EQ(e.window.Caption(Label::kRevision), "3.17b;");
   EXPECT_EQ(unit.Wire(), ";TB00;TB73;TBV;");
 }
 

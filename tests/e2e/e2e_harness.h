@@ -15,7 +15,7 @@ struct EndToEnd {
   void Start(const std::string& image_bytes, bool ack_required = true);
   // Runs the Qt event loop for a while, as the idle program would.
   void RunFor(std::chrono::milliseconds period);
-  std::string Status() { return window.Caption(Label::kLabel3); }
+  std::string Status() { return window.Caption(Label::kStatus); }
 
   TempDir dir;
   QtProgram program;

@@ -19,7 +19,7 @@
 #include "dialog_answerer.h"
 #include "e2e/e2e_harness.h"
 #include "fakes/hex_lines.h"
-#include "platform/device_names.h"
+#include "platform/services/device_names.h"
 #include "qt_loop.h"
 #include "sim_process.h"
 #include "ui/texts.h"

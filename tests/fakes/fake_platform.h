@@ -10,7 +10,7 @@
 
 #include "fakes/fault_plan.h"
 #include "platform/background_work.h"
-#include "platform/std_text_files.h"
+#include "platform/services/std_text_files.h"
 #include "platform/time_source.h"
 #include "platform/window.h"
 

@@ -54,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     h.comm1.Arrive(chunk);
     h.platform.RunUntilIdle();
     Require(h.Text(TextArea::kDebugBox) == reference.window);
-    Require(h.Caption(Label::kLabel2) == reference.label);
+    Require(h.Caption(Label::kRevision) == reference.label);
     Require(h.dld.Globals().ReplyReceived == reference.flag);
     Require(h.dld.RxBuffer() == reference.buffer);
   }

@@ -66,14 +66,14 @@ TEST_F(ProgressBandTest, AThousandLinesReachTheWidgetsOnceAndEndOnTheLastValue) 
 
 TEST_F(ProgressBandTest, AStatusOrTheCommandsBackShowTheBandAtOnce) {
   SetLine(7, 10);
-  window_.SetCaption(Label::kLabel3, ui::kCommError);
+  window_.SetCaption(Label::kStatus, ui::kCommError);
   EXPECT_EQ(bar_->value(), 7);
   EXPECT_EQ(text_->text(), QStringLiteral("Line 7 of 10"));
 
   // The commands held back at a download's start wait for the timer...
   SetLine(8, 10);
   window_.SetCommandsEnabled(false);
-  window_.SetCaption(Label::kLabel1, "image.hex");
+  window_.SetCaption(Label::kFileName, "image.hex");
   EXPECT_EQ(bar_->value(), 7);
   // ...and given back at its end, they bring the final value.
   SetLine(10, 10);

@@ -256,18 +256,18 @@ TEST_F(QtWindowTest, AFailingHandlerIsReportedAndStopsAtDeliver) {
 }
 
 TEST_F(QtWindowTest, LabelsKeepTheExactBytesAndTakeBgrColours) {
-  EXPECT_EQ(window_.Caption(Label::kLabel1), ui::kNoFileSelected);
-  EXPECT_EQ(window_.Caption(Label::kLabel2), ui::kRevisionPrompt);
-  EXPECT_EQ(window_.Caption(Label::kLabel3), "");
+  EXPECT_EQ(window_.Caption(Label::kFileName), ui::kNoFileSelected);
+  EXPECT_EQ(window_.Caption(Label::kRevision), ui::kRevisionPrompt);
+  EXPECT_EQ(window_.Caption(Label::kStatus), "");
 
   const std::string path = "C:\\fw\\a,b.hex";
-  window_.SetCaption(Label::kLabel1, path);
-  EXPECT_EQ(window_.Caption(Label::kLabel1), path);
+  window_.SetCaption(Label::kFileName, path);
+  EXPECT_EQ(window_.Caption(Label::kFileName), path);
   EXPECT_EQ(Find<QLabel>("Label1")->text(), QString::fromLatin1(path.c_str()));
   // Bytes that are no text in the system's character set come back as set.
   const std::string odd = "caf\xE9 \xFF\xFE";
-  window_.SetCaption(Label::kLabel3, odd);
-  EXPECT_EQ(window_.Caption(Label::kLabel3), odd);
+  window_.SetCaption(Label::kStatus, odd);
+  EXPECT_EQ(window_.Caption(Label::kStatus), odd);
 
   const auto colour = [this](const char* name) {
     return Find<QLabel>(name)->palette().color(QPalette::WindowText);
@@ -275,9 +275,9 @@ TEST_F(QtWindowTest, LabelsKeepTheExactBytesAndTakeBgrColours) {
   for (const char* name : {"Label1", "Label2", "Label3", "Label4"}) {
     EXPECT_EQ(colour(name), QColor(0, 0, 255)) << name;
   }
-  window_.SetTextColor(Label::kLabel3, ui::kRed);
+  window_.SetTextColor(Label::kStatus, ui::kRed);
   EXPECT_EQ(colour("Label3"), QColor(255, 0, 0));
-  window_.SetTextColor(Label::kLabel3, 0x00336699);
+  window_.SetTextColor(Label::kStatus, 0x00336699);
   EXPECT_EQ(colour("Label3"), QColor(0x99, 0x66, 0x33));
 }
 

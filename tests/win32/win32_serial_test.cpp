@@ -9,8 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/device_names.h"
 #include "platform/platform_error.h"
+#include "platform/services/device_names.h"
 #include "platform/win32/win32_serial_control.h"
 #include "platform/win32/win32_wait_set.h"
 

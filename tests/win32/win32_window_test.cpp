@@ -232,15 +232,15 @@ TEST_F(Win32WindowTest, TheSessionsEndAloneRunsTheShutDown) {
 
 TEST_F(Win32WindowTest, LabelsKeepTheirBytesAndPaintInTheirColour) {
   const std::string caption = "C:\\TBX4 & Co\\image.hex";
-  window_.SetCaption(Label::kLabel1, caption);
-  EXPECT_EQ(window_.Caption(Label::kLabel1), caption);
-  EXPECT_EQ(ControlText(window_.Controls().LabelWindow(Label::kLabel1)), WideFromNarrow(caption));
+  window_.SetCaption(Label::kFileName, caption);
+  EXPECT_EQ(window_.Caption(Label::kFileName), caption);
+  EXPECT_EQ(ControlText(window_.Controls().LabelWindow(Label::kFileName)), WideFromNarrow(caption));
 
-  HWND status = window_.Controls().LabelWindow(Label::kLabel3);
+  HWND status = window_.Controls().LabelWindow(Label::kStatus);
   EXPECT_EQ(PaintColour(Main(), status), ui::kLabelDesignColor);
-  window_.SetTextColor(Label::kLabel3, ui::kRed);
+  window_.SetTextColor(Label::kStatus, ui::kRed);
   EXPECT_EQ(PaintColour(Main(), status), ui::kRed);
-  EXPECT_EQ(PaintColour(Main(), window_.Controls().LabelWindow(Label::kLabel2)), ui::kBlue);
+  EXPECT_EQ(PaintColour(Main(), window_.Controls().LabelWindow(Label::kRevision)), ui::kBlue);
 
   HWND band_text = window_.Controls().ProgressText();
   window_.SetProgressText("Line 3 of 9", false);
@@ -309,7 +309,7 @@ TEST_F(Win32WindowTest, TheBandShowsItsLatestValueInBatchesAndCatchesUpAtOnce) {
   EXPECT_EQ(ControlText(text), L"Line 10 of 10");
   // A new status: the band never tells of an earlier line than it does.
   window_.SetProgress(3, 10);
-  window_.SetCaption(Label::kLabel3, ui::kCommError);
+  window_.SetCaption(Label::kStatus, ui::kCommError);
   EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 3);
 
   const std::size_t huge = std::size_t{6} << 30;  // more lines than an int counts

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/event_delivery.h"
 #include "platform/time_source.h"
 #include "platform/window_event.h"
 #include "ui/controls.h"
@@ -24,7 +23,7 @@ class Window {
   virtual ~Window() = default;
 
   // The handler that receives every event the window dispatches, through
-  // DeliverGuarded (platform/event_delivery.h).
+  // DeliverGuarded (platform/window_event.h).
   virtual void SetEventSink(EventSink sink) = 0;
 
   // Labels: a get returns exactly the string last set.

@@ -7,7 +7,19 @@
 // backend and the program's logic refer to them by these values; the layout
 // table (ui/layout.h) says where each one stands and how it looks.
 
-enum class Label { kLabel1, kLabel2, kLabel3, kLabel4, kCount };
+// The labels keep the window's own names; the role names beside them say what
+// each one shows, and are the ones the code uses.
+enum class Label {
+  kLabel1,
+  kLabel2,
+  kLabel3,
+  kLabel4,
+  kCount,
+  kFileName = kLabel1,      // the chosen image's path
+  kRevision = kLabel2,      // the unit's firmware revision
+  kStatus = kLabel3,        // the download's status line
+  kCommsHeading = kLabel4,  // the heading over the communications window
+};
 enum class TextArea { kDebugBox, kTbx4Reply, kCount };
 enum class Button { kDload_TBX4, kSetFname, kGetRev, kCount };
 

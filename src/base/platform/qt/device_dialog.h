@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/device_choices.h"
+#include "platform/shared/device_choices.h"
 #include "platform/window.h"
 
 class QWidget;

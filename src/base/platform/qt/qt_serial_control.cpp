@@ -5,8 +5,8 @@
 #include <QString>
 #include <utility>
 
-#include "platform/device_names.h"
 #include "platform/platform_error.h"
+#include "platform/services/device_names.h"
 
 namespace {
 

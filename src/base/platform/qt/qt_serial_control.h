@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/serial_control_base.h"
+#include "platform/shared/serial_control_base.h"
 
 // The serial port over QSerialPort. Only the device operations are Qt's; the
 // control's rules are SerialControlBase's.

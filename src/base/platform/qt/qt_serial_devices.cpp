@@ -2,8 +2,8 @@
 
 #include <QSerialPortInfo>
 
-#include "platform/device_names.h"
 #include "platform/qt/qt_text.h"
+#include "platform/services/device_names.h"
 
 std::vector<SerialDevice> PresentSerialDevices() {
   std::vector<SerialDevice> devices;

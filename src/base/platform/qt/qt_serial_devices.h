@@ -3,7 +3,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/device_choices.h"
+#include "platform/shared/device_choices.h"
 
 // Where the device dialog learns which serial devices are present; a test
 // hands the window a list of its own.

@@ -53,7 +53,7 @@ QLabel* QtWindow::LabelWidget(Label label) const {
 void QtWindow::SetCaption(Label label, const std::string& caption) {
   // A new status ends what the band was showing: it catches up first, so
   // that it never tells of an earlier line than the status does.
-  if (label == Label::kLabel3) {
+  if (label == Label::kStatus) {
     ShowProgress();
   }
   captions_.at(Index(label)) = caption;
@@ -94,7 +94,7 @@ void QtWindow::SetCommandsEnabled(bool enabled) {
 }
 
 void QtWindow::SetFileToolTip(const std::string& text) {
-  LabelWidget(Label::kLabel1)->setToolTip(ToQ(text));
+  LabelWidget(Label::kFileName)->setToolTip(ToQ(text));
 }
 
 void QtWindow::MessageBox(const std::string& text, Icon icon) {

@@ -6,9 +6,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/progress_band.h"
 #include "platform/qt/qt_serial_devices.h"
 #include "platform/qt/text_pane.h"
+#include "platform/shared/progress_band.h"
 #include "platform/window.h"
 #include "ui/layout.h"
 

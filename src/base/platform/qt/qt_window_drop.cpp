@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/dropped_files.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window.h"
+#include "platform/shared/dropped_files.h"
 
 namespace {
 

@@ -13,10 +13,10 @@
 #include <QSerialPortInfo>
 #include <QTextOption>
 
-#include "platform/control_events.h"
-#include "platform/device_names.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window.h"
+#include "platform/services/device_names.h"
+#include "platform/window_event.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include "platform/progress_steps.h"
 #include "platform/qt/qt_colour.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window.h"
+#include "platform/shared/progress_steps.h"
 #include "ui/texts.h"
 
 void QtWindow::SetProgress(std::size_t done, std::size_t total) {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/text_buffer.h"
+#include "platform/shared/text_buffer.h"
 
 class QObject;
 class QPlainTextEdit;

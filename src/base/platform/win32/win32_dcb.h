@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/serial_line.h"
+#include "platform/shared/serial_line.h"
 
 // The control's settings as a device control block. Each changes only its own
 // fields, so the three compose in any order on the block the driver reports.

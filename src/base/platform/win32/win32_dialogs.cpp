@@ -6,8 +6,8 @@
 #include <array>
 #include <vector>
 
-#include "platform/dropped_files.h"
 #include "platform/platform_error.h"
+#include "platform/shared/dropped_files.h"
 #include "platform/win32/win32_text.h"
 #include "ui/texts.h"
 

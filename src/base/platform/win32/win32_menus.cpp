@@ -3,9 +3,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/control_events.h"
 #include "platform/platform_error.h"
 #include "platform/win32/win32_text.h"
+#include "platform/window_event.h"
 #include "ui/layout.h"
 
 namespace {

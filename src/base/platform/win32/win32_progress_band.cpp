@@ -3,7 +3,7 @@
 #include <commctrl.h>
 
 #include "platform/platform_error.h"
-#include "platform/progress_steps.h"
+#include "platform/shared/progress_steps.h"
 #include "platform/win32/win32_text.h"
 #include "ui/texts.h"
 

@@ -3,7 +3,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/progress_band.h"
+#include "platform/shared/progress_band.h"
 #include "platform/win32/win32_api.h"
 #include "ui/controls.h"
 

@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/device_names.h"
 #include "platform/platform_error.h"
+#include "platform/services/device_names.h"
 #include "platform/win32/win32_dcb.h"
 #include "platform/win32/win32_text.h"
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/serial_control_base.h"
+#include "platform/shared/serial_control_base.h"
 #include "platform/win32/win32_wait_set.h"
 
 // The serial port over the Win32 communications API, with overlapped I/O.

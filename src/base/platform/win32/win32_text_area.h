@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/text_buffer.h"
+#include "platform/shared/text_buffer.h"
 #include "platform/win32/win32_api.h"
 
 // One read-only text area: its bytes are kept in a TextBuffer and handed to

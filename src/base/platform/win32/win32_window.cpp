@@ -51,7 +51,7 @@ void Win32Window::SetEventSink(EventSink sink) {
 void Win32Window::SetCaption(Label label, const std::string& caption) {
   // A new status ends what the band was showing: it catches up first, so
   // that it never tells of an earlier line than the status does.
-  if (label == Label::kLabel3) {
+  if (label == Label::kStatus) {
     band_.Flush();
   }
   SetControlText(controls_.LabelWindow(label), caption);

@@ -4,11 +4,11 @@
 
 #include <commctrl.h>
 
-#include "platform/control_events.h"
 #include "platform/platform_error.h"
 #include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_dpi.h"
 #include "platform/win32/win32_text.h"
+#include "platform/window_event.h"
 
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
@@ -88,7 +88,7 @@ void Win32Window::Build() {
   menus_.Build(window_);
   controls_.Create(window_);
   band_.Attach(window_, controls_.ProgressBar(), controls_.ProgressText(),
-               controls_.LabelWindow(Label::kLabel1));
+               controls_.LabelWindow(Label::kFileName));
   for (std::size_t i = 0; i < areas_.size(); ++i) {
     const auto area = static_cast<TextArea>(i);
     areas_.at(i) = std::make_unique<Win32TextArea>(controls_.AreaWindow(area), TimerFor(area));

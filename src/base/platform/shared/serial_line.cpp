@@ -1,4 +1,4 @@
-#include "platform/serial_line.h"
+#include "platform/shared/serial_line.h"
 
 #include <cctype>
 #include <vector>

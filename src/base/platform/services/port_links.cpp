@@ -1,4 +1,4 @@
-#include "platform/port_links.h"
+#include "platform/services/port_links.h"
 
 #include <filesystem>
 #include <system_error>

@@ -1,11 +1,11 @@
-#include "platform/std_text_files.h"
+#include "platform/services/std_text_files.h"
 
 #include <filesystem>
 #include <system_error>
 
 #include "hex/text_lines.h"
-#include "platform/durable_file.h"
 #include "platform/platform_error.h"
+#include "platform/services/durable_file.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/serial_control.h"
-#include "platform/serial_line.h"
+#include "platform/shared/serial_line.h"
 
 // The behaviour of a classic serial communications control, the same on every
 // platform: properties may be set at any time and take effect on the open port

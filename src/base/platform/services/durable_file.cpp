@@ -1,4 +1,4 @@
-#include "platform/durable_file.h"
+#include "platform/services/durable_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "platform/dropped_files.h"
+#include "platform/shared/dropped_files.h"
 
 #include <filesystem>
 #include <system_error>

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/cli_app.h"
-#include "cli/qt_unit_backend.h"
+#include "cli/qt/qt_unit_backend.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal.h"
 #include "platform/qt/qt_event_pump.h"

@@ -8,7 +8,7 @@
 #include "cli/cli_app.h"
 #include "cli/stop_signals.h"
 #include "cli/terminal.h"
-#include "cli/win32_unit_backend.h"
+#include "cli/win32/win32_unit_backend.h"
 #include "platform/win32/win32_program_dir.h"
 #include "platform/win32/win32_text.h"
 

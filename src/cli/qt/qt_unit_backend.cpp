@@ -1,4 +1,4 @@
-#include "cli/qt_unit_backend.h"
+#include "cli/qt/qt_unit_backend.h"
 
 #include <QMetaObject>
 #include <QObject>

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/text_buffer.h"
+#include "platform/shared/text_buffer.h"
 
 // The progress band's latest value and text, as the program sets them once
 // per line sent. Repainting a bar and laying out a label takes far longer

@@ -1,6 +1,6 @@
-#include "platform/device_choices.h"
+#include "platform/shared/device_choices.h"
 
-#include "platform/device_names.h"
+#include "platform/services/device_names.h"
 #include "ui/texts.h"
 
 std::string DeviceText(const SerialDevice& device) {

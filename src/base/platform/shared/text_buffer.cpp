@@ -1,4 +1,4 @@
-#include "platform/text_buffer.h"
+#include "platform/shared/text_buffer.h"
 
 namespace {
 

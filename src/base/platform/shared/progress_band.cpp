@@ -1,4 +1,4 @@
-#include "platform/progress_band.h"
+#include "platform/shared/progress_band.h"
 
 bool ProgressBand::MarkWaiting() {
   const bool first = !waiting_;

@@ -1,4 +1,4 @@
-#include "cli/win32_unit_backend.h"
+#include "cli/win32/win32_unit_backend.h"
 
 #include <mutex>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "platform/serial_control_base.h"
+#include "platform/shared/serial_control_base.h"
 
 #include <utility>
 
