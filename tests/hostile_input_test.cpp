@@ -31,6 +31,7 @@ TEST(HostileSettings, HugeOneLineFileStartsWithAShortWarning) {
   EXPECT_TRUE(warning.starts_with("Comm xxxx"));
   EXPECT_TRUE(warning.ends_with("in use or invalid. Please choose another port"));
   EXPECT_EQ(h.dld.Globals().PortNumber, SettingValue(1));
+  EXPECT_EQ(h.dld.Globals().AckRequired, SettingValue(true));
 }
 
 TEST(HostileSettings, NulBytesAreKeptInTheFileName) {

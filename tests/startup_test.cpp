@@ -78,18 +78,20 @@ TEST(StartUp, PortOutsideTheMenuIsStillTriedWithNothingChecked) {
 }
 
 // A settings file that cannot be read whole is not repaired: what was read is
-// kept, and the user hears of it as a port problem.
+// kept, and the user hears of it as a port problem. The one exception is the
+// option: a file that gives it no value leaves acknowledgments required, so a
+// file cut short never switches them off without a word.
 struct ShortFile {
   const char* bytes;
   const char* warning_port;
   std::vector<int> checked;
   const char* label;
-  bool ack_checked;
+  const char* saved;  // what the close writes back
 };
 
 class ShortSettingsFile : public testing::TestWithParam<ShortFile> {};
 
-TEST_P(ShortSettingsFile, KeepsWhatWasReadAndWarns) {
+TEST_P(ShortSettingsFile, KeepsWhatWasReadWarnsAndRequiresAcknowledgments) {
   const ShortFile& c = GetParam();
   Harness h;
   h.GivenSettings(c.bytes);
@@ -100,15 +102,39 @@ TEST_P(ShortSettingsFile, KeepsWhatWasReadAndWarns) {
             (std::vector<std::string>{StartWarning(c.warning_port), ui::kSetupInstructions}));
   EXPECT_EQ(h.platform.CheckedPorts(), c.checked);
   EXPECT_EQ(h.Caption(Label::kFileName), c.label);
-  EXPECT_EQ(h.platform.Checked(MenuItem::kTBX4_Ack), c.ack_checked);
+  EXPECT_EQ(h.platform.Checked(MenuItem::kTBX4_Ack), true);
+  EXPECT_EQ(h.dld.Globals().AckRequired, SettingValue(true));
   EXPECT_EQ(h.dld.Globals().PortNumber, SettingValue(1));
+  h.dld.Form_Unload();
+  EXPECT_EQ(h.SavedSettings(), c.saved);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     StartUp, ShortSettingsFile,
-    testing::Values(ShortFile{"", "0", {}, "", false}, ShortFile{"3\r\n", "3", {3}, "", false},
-                    ShortFile{"3,\"C:\\x.hex\"", "3", {3}, "C:\\x.hex", false},
-                    ShortFile{"3\r\n\"C:\\x.hex\"\r\n", "3", {3}, "C:\\x.hex", false}));
+    testing::Values(
+        ShortFile{"", "0", {}, "", "1,,#TRUE#\r\n"},
+        ShortFile{"3\r\n", "3", {3}, "", "1,,#TRUE#\r\n"},
+        ShortFile{"3,\"C:\\x.hex\"", "3", {3}, "C:\\x.hex", "1,\"C:\\x.hex\",#TRUE#\r\n"},
+        ShortFile{"3\r\n\"C:\\x.hex\"\r\n", "3", {3}, "C:\\x.hex", "1,\"C:\\x.hex\",#TRUE#\r\n"}));
+
+// An empty third field is no read failure: no warning, and the option is
+// required. A value of another kind is a value, and stays as the file gave it.
+TEST(StartUp, AnEmptyOptionFieldMeansRequiredAndAnyOtherValueIsKept) {
+  Harness empty_field;
+  empty_field.GivenSettings("1,\"x\",\r\n");
+  empty_field.dld.Form_Load();
+  EXPECT_EQ(BoxTexts(empty_field), std::vector<std::string>{ui::kSetupInstructions});
+  EXPECT_EQ(empty_field.platform.Checked(MenuItem::kTBX4_Ack), true);
+  empty_field.dld.Form_Unload();
+  EXPECT_EQ(empty_field.SavedSettings(), "1,\"x\",#TRUE#\r\n");
+
+  Harness text_field;
+  text_field.GivenSettings("1,\"x\",\"no\"\r\n");
+  text_field.dld.Form_Load();
+  EXPECT_EQ(text_field.platform.Checked(MenuItem::kTBX4_Ack), false);
+  text_field.dld.Form_Unload();
+  EXPECT_EQ(text_field.SavedSettings(), "1,\"x\",\"no\"\r\n");
+}
 
 TEST(StartUp, FieldsMayBeSpreadOverLines) {
   Harness h;

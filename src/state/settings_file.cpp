@@ -23,6 +23,11 @@ void TBX4_Dld::LoadSettings(ErrorTrap& trap) {
     trap.Try([&] { files_.OpenForReading(kSettingsHandle, path); });
   }
   trap.Try([&] { ReadSettingsFields(); });
+  // A file cut short or emptied must not switch the acknowledgments off
+  // without a word: without a value the option is required, as on a first run.
+  if (globals_.AckRequired.IsUnset()) {
+    globals_.AckRequired = true;
+  }
 }
 
 void TBX4_Dld::WriteDefaultSettings(ErrorTrap& trap, const std::string& path) {

@@ -1,7 +1,7 @@
 // Any tbx4_dld.ini: the start-up neither crashes nor shows anything but the
-// instructions after at most one warning, and what shut-down saves reads back
-// as the same settings. The same bytes taken as one line check that the line
-// format reads back what it writes.
+// instructions after at most one warning, leaves the acknowledgment option
+// set, and what shut-down saves reads back as the same settings. The same bytes taken as one line
+// check that the line format reads back what it writes.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -57,6 +57,8 @@ void CheckSaveReadsBack(const std::string& file) {
     h.GivenSettings(file);
     first_warned = StartUpWarns(h);
     first = Read(h);
+    // Whatever the file lacks, acknowledgments are never left unset.
+    Require(!first.ack.IsUnset());
     h.dld.Form_Unload();
     saved = h.SavedSettings();
   }
