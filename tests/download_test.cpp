@@ -257,14 +257,27 @@ TEST(Download, NoFileChosenOffersTheDialogFirst) {
   EXPECT_EQ(h.Status(), "Download Complete!");
 }
 
-TEST(Download, CancelledDialogEndsAsFailedWithoutABox) {
+// Given no image chosen, when the dialog the download offers is cancelled,
+// then nothing is sent, the job fails without a box, and the next press asks
+// again, since the label still says that no file is chosen.
+TEST(Download, CancelledDialogEndsAsFailedWithoutABoxAndAsksAgainNextTime) {
   Bench h;
+  GivenTbx4(h);
   h.platform.QueueDialogAnswer(std::nullopt);
   h.Download();
-  EXPECT_EQ(h.Caption(Label::kFileName), "");
+  EXPECT_EQ(h.Caption(Label::kFileName), ui::kNoFileSelected);
+  EXPECT_EQ(h.dld.Globals().HexFileName, SettingValue(ui::kNoFileSelected));
   EXPECT_TRUE(h.comm1.Messages().empty());
   EXPECT_EQ(h.NewBoxes(), 0u);
   EXPECT_EQ(h.Status(), "Download Failed!");
+  EXPECT_EQ(h.StatusColor(), ui::kRed);
+  EXPECT_TRUE(h.platform.CommandsEnabled());
+
+  const std::string path = h.dir.Write("chosen.hex", Join({Record(0), kEof}));
+  h.platform.QueueDialogAnswer(path);
+  h.Download();
+  EXPECT_EQ(h.platform.DialogsShown(), 2);
+  EXPECT_EQ(h.Status(), "Download Complete!");
 }
 
 // A message that cannot be written ends the download at once: one warning,
@@ -343,15 +356,19 @@ TEST(DownloadReentry, RevisionQueryDuringADownloadIsNotSent) {
   EXPECT_EQ(h.Caption(Label::kRevision), "2.31;");
 }
 
-TEST(DownloadReentry, PortChoiceReopensThePortUnderTheDownload) {
-  Bench h;
-  GivenTbx4(h, 50ms);
+// With acknowledgments off nothing would notice a unit changing under the
+// stream, so a port choice must not get through while the lines are paced out.
+TEST(DownloadReentry, PortChoiceWithAcknowledgmentsOffLeavesTheWholeImageOnItsPort) {
+  Bench h(false);
   h.comm1.AddPort(2);
+  std::vector<int> ports;
+  h.comm1.SetUnit([&](const std::string&) { ports.push_back(h.comm1.OpenedPort()); });
   h.GivenImage(Join(Concat(Records(3), {kEof})));
-  h.platform.PostEvent({EventKind::kPortChosen, 2}, 75ms);
+  h.platform.PostEvent({EventKind::kPortChosen, 2}, 300ms);
   h.Download();
-  EXPECT_EQ(h.comm1.OpenedPort(), 2);
+  EXPECT_EQ(ports, std::vector<int>(6, 1));
   EXPECT_EQ(h.Status(), "Download Complete!");
+  EXPECT_EQ(h.platform.CheckedPorts(), std::vector<int>{1});
 }
 
 TEST(DownloadReentry, ClosingTheWindowDuringAWaitEndsTheDownloadQuietly) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes/harness.h"
+#include "fakes/hex_lines.h"
 #include "ui/texts.h"
 
 namespace {
@@ -93,14 +94,40 @@ TEST(FileChoice, ChosenPathBecomesTheFileNameAndTheLabel) {
   EXPECT_EQ(h.Caption(Label::kFileName), "/home/tech/fw v2.hex");
 }
 
-TEST(FileChoice, FirstCancelOfTheRunEmptiesTheLabelEvenWithASavedName) {
+// Given an image named in the settings file, when the first dialog of the run
+// is cancelled, then the name stays, is saved again at the close, and the next
+// download sends that image without asking.
+TEST(FileChoice, ACancelKeepsTheSavedNameForTheLabelTheSettingsAndTheNextDownload) {
   Harness h;
-  h.GivenSettings("1,\"C:\\fw\\old.hex\",#TRUE#\r\n");
+  GivenTbx4(h);
+  const std::string image = h.dir.Write("old.hex", Join({Record(0), kEndOfFileRecord}));
+  h.GivenSettings("1,\"" + image + "\",#TRUE#\r\n");
   h.dld.Form_Load();
   h.platform.QueueDialogAnswer(std::nullopt);
+  h.platform.Deliver({EventKind::kSetFnameClicked});
+  EXPECT_EQ(h.Caption(Label::kFileName), image);
+  EXPECT_EQ(h.dld.Globals().HexFileName, SettingValue(image));
+
+  h.platform.Deliver({EventKind::kDownloadClicked});
+  h.platform.RunUntilIdle();
+  EXPECT_EQ(h.platform.DialogsShown(), 1);
+  EXPECT_EQ(h.Caption(Label::kStatus), ui::kDownloadComplete);
+  h.dld.Form_Unload();
+  EXPECT_EQ(h.SavedSettings(), "1,\"" + image + "\",#TRUE#\r\n");
+}
+
+// A dropped file replaces the dialog's last choice; a cancel after it must
+// not bring that older choice back.
+TEST(FileChoice, ACancelAfterADropKeepsTheDroppedFile) {
+  Started h;
+  const std::string dropped = h.dir.Write("dropped.hex", Record(0));
+  h.platform.QueueDialogAnswer("/fw/a.hex");
+  h.platform.QueueDialogAnswer(std::nullopt);
   h.dld.SetFname_Click();
-  EXPECT_EQ(h.Caption(Label::kFileName), "");
-  EXPECT_EQ(h.dld.Globals().HexFileName, SettingValue(""));
+  h.platform.Deliver({EventKind::kFileDropped, 0, dropped});
+  h.dld.SetFname_Click();
+  EXPECT_EQ(h.Caption(Label::kFileName), dropped);
+  EXPECT_EQ(h.dld.Globals().HexFileName, SettingValue(dropped));
 }
 
 TEST(FileChoice, LaterCancelKeepsThePreviousChoice) {

@@ -90,6 +90,7 @@ class TBX4_Dld {
   void SetCommPortFrom(const SettingValue& port_number);
 
   // Menus and the file choice.
+  bool ChooseImageInDialog();  // false when nothing was chosen
   void ChooseImage(const std::string& path);
   void MarkPortMenu();
   void ClearPortMarks();

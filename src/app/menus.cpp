@@ -1,4 +1,6 @@
 #include <filesystem>
+#include <optional>
+#include <string>
 #include <system_error>
 
 #include "app/main_window.h"
@@ -20,12 +22,22 @@ void TBX4_Dld::ClearPortMarks() {
   }
 }
 
-// A cancelled or failing dialog leaves the handler quietly.
 void TBX4_Dld::SetFname_Click() {
+  ChooseImageInDialog();
+}
+
+// A cancel changes nothing: the image chosen before, and the label that shows
+// it, stay as they were. A failing dialog leaves quietly in the same way.
+bool TBX4_Dld::ChooseImageInDialog() {
   try {
-    window_.ShowOpen();
-    ChooseImage(window_.FileName());
+    const std::optional<std::string> chosen = window_.ShowOpen();
+    if (!chosen) {
+      return false;
+    }
+    ChooseImage(*chosen);
+    return true;
   } catch (const PlatformError&) {
+    return false;
   }
 }
 
@@ -48,10 +60,11 @@ void TBX4_Dld::ChooseImage(const std::string& path) {
 }
 
 // The check mark stays on the chosen item even when its port fails to open:
-// it shows what the settings file will store.
+// it shows what the settings file will store. While a download runs the
+// choice is refused: the rest of the image would go to another unit.
 void TBX4_Dld::Setcomm_Click(int port) {
-  if (port < kFirstPort || port > kLastPort) {
-    return;  // the menu has no such item
+  if (port < kFirstPort || port > kLastPort || DownloadRunning()) {
+    return;  // the menu has no such item, or it is held
   }
   ClearPortMarks();
   window_.SetChecked(PortItem(port), true);

@@ -4,8 +4,12 @@
 
 // Writes what the technician assigned into the program folder's port links.
 // The port in use is reopened when its device changed, as a port choice
-// would, so the next download goes where the menu says.
+// would, so the next download goes where the menu says; for the same reason
+// it is held while a download runs.
 void TBX4_Dld::AssignDevices_Click() {
+  if (DownloadRunning()) {
+    return;
+  }
   const PortDevices current = ReadPortLinks(globals_.AppDir);
   const std::optional<PortDevices> chosen = window_.ChooseDevices(current);
   if (!chosen || *chosen == current) {

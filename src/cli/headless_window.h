@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -50,13 +51,13 @@ class HeadlessWindow final : public Window {
   void SetText(TextArea area, const std::string& text) override;
   void AppendText(TextArea area, const std::string& text) override;
   void SetChecked(MenuItem, bool) override {}
+  void SetEnabled(MenuItem, bool) override {}
   void SetCommandsEnabled(bool) override {}
   void SetProgress(std::size_t done, std::size_t total) override;
   void SetProgressText(const std::string& text, bool problem) override;
   void SetFileToolTip(const std::string&) override {}
   void MessageBox(const std::string& text, Icon icon) override;
-  void ShowOpen() override {}
-  std::string FileName() override { return image_; }
+  std::optional<std::string> ShowOpen() override { return image_; }
   std::optional<PortDevices> ChooseDevices(const PortDevices&) override { return std::nullopt; }
   void PumpEvents(Clock::time_point deadline) override { pump_(deadline); }
 

@@ -3,11 +3,14 @@
 #include "link/protocol.h"
 #include "ui/texts.h"
 
-// Holds the two commands back for as long as a download runs, whichever way
-// it ends: a second download would take the image's file handle from the
-// first and leave the unit half written, and a revision query would land in
-// the middle of the record stream. Greying the buttons only shows it; the
-// handlers themselves refuse, also to the keyboard.
+// Holds back, for as long as a download runs and whichever way it ends, the
+// commands that would spoil it: a second download would take the image's file
+// handle from the first and leave the unit half written, a revision query
+// would land in the middle of the record stream, and a port choice or a new
+// device for the port would send the rest of the image to another unit.
+// Greying them only shows it; the handlers themselves refuse, also to the
+// keyboard. The option and the file choice touch nothing a running download
+// uses, and stay.
 class TBX4_Dld::CommandsHeld {
  public:
   explicit CommandsHeld(TBX4_Dld& dld) : dld_(dld) {
@@ -22,8 +25,14 @@ class TBX4_Dld::CommandsHeld {
   CommandsHeld& operator=(const CommandsHeld&) = delete;
 
  private:
+  // Each on its own: one that cannot be shown leaves the others as they go.
   void Show(bool enabled) {
     ErrorTrap ignored;
+    for (int port = kFirstPort; port <= kLastPort; ++port) {
+      ignored.Try([&] { dld_.window_.SetEnabled(PortItem(port), enabled); });
+    }
+    ignored.Try([&] { dld_.window_.SetEnabled(MenuItem::kAssignDevices, enabled); });
+    // Last: giving the buttons back is what shows the band's final value.
     ignored.Try([&] { dld_.window_.SetCommandsEnabled(enabled); });
   }
   TBX4_Dld& dld_;
@@ -35,8 +44,12 @@ void TBX4_Dld::Dload_TBX4_Click() {
     return;
   }
   const CommandsHeld held(*this);
-  if (window_.Caption(Label::kFileName) == ui::kNoFileSelected) {
-    SetFname_Click();
+  if (window_.Caption(Label::kFileName) == ui::kNoFileSelected && !ChooseImageInDialog()) {
+    // The technician was asked for an image and chose none: there is nothing
+    // to open, and nothing is sent.
+    ErrorTrap ignored;
+    ignored.Try([&] { SetStatus(ui::kDownloadFailed, ui::kRed); });
+    return;
   }
   globals_.ReplyReceived = false;
   acks_at_start_ = acks_received_;

@@ -2,7 +2,9 @@
 // put back, a unit that babbles or floods, and commands pressed mid-download.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <fstream>
 #include <thread>
@@ -141,14 +143,33 @@ TEST_F(MidDownload, SecondPressAndRevisionPressSendNothingAndTheDownloadComplete
   EXPECT_TRUE(revision->isEnabled());
 }
 
-TEST_F(MidDownload, PortChoiceReopensThePortAndTheProgramCarriesOn) {
-  During([this] { e.window.Deliver({EventKind::kPortChosen, 1}); });
-  EXPECT_TRUE(e.comm1.PortOpen());
-  EXPECT_TRUE(e.Status() == ui::kDownloadComplete || e.Status() == ui::kCommError) << e.Status();
-  SimProcess fresh(e.dir.Path().string(), {});
-  e.window.Deliver({EventKind::kPortChosen, 1});
-  e.window.Deliver({EventKind::kDownloadClicked});
+// A slip on Ctrl+F2 with a second unit on COM2: the port menu is greyed and
+// its shortcut does nothing, so the first unit gets the whole image and the
+// second nothing at all. Afterwards the same key chooses COM2.
+TEST_F(MidDownload, PortChoiceSendsNothingToAnotherUnitAndTheDownloadCompletes) {
+  SimProcess second((e.dir.Path() / "ports" / "com2").string(),
+                    (e.dir.Path() / "wire2.bin").string(), {});
+  auto* com2 = e.window.findChild<QAction*>(QStringLiteral("Setcomm2"));
+  auto* devices = e.window.findChild<QAction*>(QStringLiteral("AssignDevices"));
+  e.window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&e.window));
+  bool greyed_during = false;
+  During([&] {
+    greyed_during = !com2->isEnabled() && !devices->isEnabled();
+    QTest::keyClick(&e.window, Qt::Key_F2, Qt::ControlModifier);
+    com2->trigger();
+    e.window.Deliver({EventKind::kPortChosen, 2});
+  });
+  EXPECT_TRUE(greyed_during);
   EXPECT_EQ(e.Status(), ui::kDownloadComplete);
+  EXPECT_EQ(unit.Wire(), kWholeImage);
+  EXPECT_EQ(second.Wire(), "");
+  EXPECT_EQ(e.dld.Globals().PortNumber, SettingValue(1));
+
+  ASSERT_TRUE(com2->isEnabled());
+  QTest::keyClick(&e.window, Qt::Key_F2, Qt::ControlModifier);
+  EXPECT_EQ(e.dld.Globals().PortNumber, SettingValue(2));
+  EXPECT_TRUE(e.comm1.PortOpen());
 }
 
 TEST_F(MidDownload, ClosingTheWindowEndsTheDownloadQuietlyAndSendsNothingMore) {

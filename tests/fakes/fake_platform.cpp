@@ -93,6 +93,15 @@ void FakePlatform::SetChecked(MenuItem item, bool checked) {
   checks_[item] = checked;
 }
 
+void FakePlatform::SetEnabled(MenuItem item, bool enabled) {
+  faults_.Check("SetEnabled");
+  if (enabled) {
+    greyed_.erase(item);
+  } else {
+    greyed_.insert(item);
+  }
+}
+
 void FakePlatform::SetCommandsEnabled(bool enabled) {
   faults_.Check("SetCommandsEnabled");
   commands_enabled_ = enabled;
@@ -130,21 +139,15 @@ void FakePlatform::MessageBox(const std::string& text, Icon icon) {
   }
 }
 
-void FakePlatform::ShowOpen() {
+std::optional<std::string> FakePlatform::ShowOpen() {
   faults_.Check("ShowOpen");
+  ++dialogs_shown_;
   if (dialog_answers_.empty()) {
-    return;  // the user cancels
+    return std::nullopt;  // the user cancels
   }
-  const std::optional<std::string> answer = dialog_answers_.front();
+  std::optional<std::string> answer = dialog_answers_.front();
   dialog_answers_.pop_front();
-  if (answer) {
-    file_name_ = *answer;
-  }
-}
-
-std::string FakePlatform::FileName() {
-  faults_.Check("FileName");
-  return file_name_;
+  return answer;
 }
 
 std::optional<PortDevices> FakePlatform::ChooseDevices(const PortDevices& current) {

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -54,13 +55,13 @@ class FakePlatform : public Window, public TimeSource, public BackgroundWork {
   void SetText(TextArea area, const std::string& text) override;
   void AppendText(TextArea area, const std::string& text) override;
   void SetChecked(MenuItem item, bool checked) override;
+  void SetEnabled(MenuItem item, bool enabled) override;
   void SetCommandsEnabled(bool enabled) override;
   void SetProgress(std::size_t done, std::size_t total) override;
   void SetProgressText(const std::string& text, bool problem) override;
   void SetFileToolTip(const std::string& text) override;
   void MessageBox(const std::string& text, Icon icon) override;
-  void ShowOpen() override;
-  std::string FileName() override;
+  std::optional<std::string> ShowOpen() override;
   std::optional<PortDevices> ChooseDevices(const PortDevices& current) override;
   void PumpEvents(Clock::time_point deadline) override;
   // --- TimeSource ---
@@ -105,6 +106,9 @@ class FakePlatform : public Window, public TimeSource, public BackgroundWork {
   // Every byte a text area holds.
   std::string Text(TextArea area);
   bool CommandsEnabled() const { return commands_enabled_; }
+  // The menu items shown greyed now.
+  const std::set<MenuItem>& GreyedItems() const { return greyed_; }
+  int DialogsShown() const { return dialogs_shown_; }
   // What the device dialog was last shown with.
   const std::optional<PortDevices>& DevicesShown() const { return devices_shown_; }
   std::optional<Color> TextColor(Label label) const;
@@ -133,8 +137,9 @@ class FakePlatform : public Window, public TimeSource, public BackgroundWork {
   std::string file_tool_tip_;
   std::function<void(const Box&)> box_reaction_;
   std::deque<std::optional<std::string>> dialog_answers_;
-  std::string file_name_;
+  int dialogs_shown_ = 0;
   bool commands_enabled_ = true;
+  std::set<MenuItem> greyed_;
   std::deque<std::optional<PortDevices>> devices_answers_;
   std::optional<PortDevices> devices_shown_;
 

@@ -473,9 +473,8 @@ TEST_F(QtWindowTest, MessageBoxIsModalWithTitleIconTextAndOneButton) {
   EXPECT_EQ(seen->text, "<b>Download Complete!</b>");
 }
 
-TEST_F(QtWindowTest, FileDialogChoiceIsKeptAndACancelChangesNothing) {
+TEST_F(QtWindowTest, FileDialogTellsAChoiceFromACancel) {
   window_.show();
-  EXPECT_EQ(window_.FileName(), "");
   const QString chosen = QCoreApplication::applicationFilePath();
 
   // Typed into the file name box, as a user would: the dialog ignores a
@@ -489,12 +488,35 @@ TEST_F(QtWindowTest, FileDialogChoiceIsKeptAndACancelChangesNothing) {
     static_cast<QDialog*>(modal)->accept();
     return !modal->isVisible();
   });
-  window_.ShowOpen();
-  EXPECT_EQ(window_.FileName(), chosen.toStdString());
+  EXPECT_EQ(window_.ShowOpen(), std::optional<std::string>(chosen.toStdString()));
 
-  OnNextModal([](QWidget* modal) { return modal->close(); });
-  window_.ShowOpen();
-  EXPECT_EQ(window_.FileName(), chosen.toStdString());
+  // Closed without a choice, by the window manager or Escape.
+  OnNextModal([](QWidget* modal) {
+    return qobject_cast<QFileDialog*>(modal) != nullptr && modal->close();
+  });
+  EXPECT_EQ(window_.ShowOpen(), std::nullopt);
+}
+
+TEST_F(QtWindowTest, GreyedMenuItemsAndTheirShortcutsDeliverNothingUntilGivenBack) {
+  ShowAndActivate();
+  for (int port = kFirstPort; port <= kLastPort; ++port) {
+    window_.SetEnabled(PortItem(port), false);
+  }
+  window_.SetEnabled(MenuItem::kAssignDevices, false);
+  EXPECT_FALSE(Find<QAction>("Setcomm1")->isEnabled());
+  EXPECT_FALSE(Find<QAction>("Setcomm10")->isEnabled());
+  EXPECT_FALSE(Find<QAction>("AssignDevices")->isEnabled());
+  EXPECT_TRUE(Find<QAction>("TBX4_Ack")->isEnabled());
+
+  QTest::keyClick(&window_, Qt::Key_F2, Qt::ControlModifier);
+  QTest::keyClick(&window_, Qt::Key_F11, Qt::ControlModifier);
+  Find<QAction>("Setcomm3")->trigger();
+  Find<QAction>("AssignDevices")->trigger();
+  EXPECT_TRUE(events_.empty());
+
+  window_.SetEnabled(MenuItem::kSetcomm2, true);
+  QTest::keyClick(&window_, Qt::Key_F2, Qt::ControlModifier);
+  EXPECT_EQ(events_, (std::vector<WindowEvent>{{EventKind::kPortChosen, 2}}));
 }
 
 TEST_F(QtWindowTest, PumpEventsSleepsUntilTheDeadlineOrTheNextEvent) {

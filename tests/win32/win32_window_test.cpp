@@ -192,6 +192,49 @@ TEST_F(Win32WindowTest, DisabledCommandsGreyBothJobButtonsAndPassTheFocusOn) {
   EXPECT_EQ(Kinds(), std::vector<EventKind>{EventKind::kDownloadClicked});
 }
 
+// While a download holds them, the port items are greyed, and neither the
+// menu's command nor the Ctrl+F shortcut (through the accelerator table, as
+// the event pump translates it) delivers anything; the option stays.
+TEST_F(Win32WindowTest, GreyedPortItemsAndTheirShortcutsDeliverNothingUntilGivenBack) {
+  window_.Show(SW_SHOWNORMAL);
+  for (int port = kFirstPort; port <= kLastPort; ++port) {
+    window_.SetEnabled(PortItem(port), false);
+  }
+  // Not on this menu: there is nothing to grey, and nothing fails.
+  EXPECT_NO_THROW(window_.SetEnabled(MenuItem::kAssignDevices, false));
+  HMENU ports = GetSubMenu(GetMenu(Main()), 0);
+  for (int port = kFirstPort; port <= kLastPort; ++port) {
+    EXPECT_NE(GetMenuState(ports, static_cast<UINT>(port - 1), MF_BYPOSITION) & MF_GRAYED, 0u);
+    EXPECT_FALSE(window_.Enabled(PortItem(port)));
+  }
+  EXPECT_TRUE(window_.Enabled(MenuItem::kTBX4_Ack));
+
+  const auto ctrl_f = [this](WORD key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    MSG press{Main(), WM_KEYDOWN, key, 1, 0, {}};
+    const bool translated = TranslateAcceleratorW(Main(), window_.Accelerators(), &press) != 0;
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    return translated;
+  };
+  ctrl_f(VK_F2);
+  ctrl_f(VK_F11);
+  SendMessageW(Main(), WM_COMMAND, GetMenuItemID(ports, 2), 0);
+  EXPECT_TRUE(events_.empty());
+  SendMessageW(Main(), WM_COMMAND, GetMenuItemID(GetSubMenu(GetMenu(Main()), 1), 0), 0);
+  EXPECT_EQ(Kinds(), std::vector<EventKind>{EventKind::kAckOptionChosen});
+
+  events_.clear();
+  window_.SetEnabled(MenuItem::kSetcomm2, true);
+  EXPECT_TRUE(ctrl_f(VK_F2));
+  ASSERT_EQ(events_.size(), 1u);
+  EXPECT_EQ(events_.front().kind, EventKind::kPortChosen);
+  EXPECT_EQ(events_.front().port, 2);
+}
+
 TEST_F(Win32WindowTest, TabLeavesATextAreaAsItLeavesAButton) {
   window_.Show(SW_SHOWNORMAL);
   HWND debug = window_.Controls().AreaWindow(TextArea::kDebugBox);

@@ -36,6 +36,9 @@ class Window {
   virtual void AppendText(TextArea area, const std::string& text) = 0;
 
   virtual void SetChecked(MenuItem item, bool checked) = 0;
+  // A menu item shown as usable or not, its shortcut with it. An item this
+  // window does not have (Assign Devices on Windows) is left alone.
+  virtual void SetEnabled(MenuItem item, bool enabled) = 0;
   // "Download TBX4" and "Get F/W Rev." shown as usable or not.
   virtual void SetCommandsEnabled(bool enabled) = 0;
 
@@ -49,10 +52,9 @@ class Window {
   // Modal; returns once the user has closed the box.
   virtual void MessageBox(const std::string& text, Icon icon) = 0;
 
-  // Modal file-open dialog. A cancel is not a failure: FileName() then keeps
-  // what it held before (empty before the first choice of the run).
-  virtual void ShowOpen() = 0;
-  virtual std::string FileName() = 0;
+  // Modal file-open dialog: the full path of the file the user chose, or
+  // nothing when the user cancelled. A cancel is not a failure.
+  virtual std::optional<std::string> ShowOpen() = 0;
 
   // Modal dialog that assigns a device to each port, starting from `current`;
   // nothing when the user cancels.

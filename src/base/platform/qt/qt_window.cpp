@@ -84,6 +84,13 @@ void QtWindow::SetChecked(MenuItem item, bool checked) {
   menu_items_.at(Index(item))->setChecked(checked);
 }
 
+// A disabled action's shortcut does not fire either.
+void QtWindow::SetEnabled(MenuItem item, bool enabled) {
+  if (QAction* action = menu_items_.at(Index(item))) {
+    action->setEnabled(enabled);
+  }
+}
+
 void QtWindow::SetCommandsEnabled(bool enabled) {
   buttons_.at(Index(Button::kDload_TBX4))->setEnabled(enabled);
   buttons_.at(Index(Button::kGetRev))->setEnabled(enabled);
@@ -107,15 +114,13 @@ void QtWindow::MessageBox(const std::string& text, Icon icon) {
   box.exec();
 }
 
-void QtWindow::ShowOpen() {
+// Qt tells a cancel by an empty name.
+std::optional<std::string> QtWindow::ShowOpen() {
   const QString chosen = QFileDialog::getOpenFileName(this);
-  if (!chosen.isEmpty()) {
-    file_name_ = FromQ(QDir::toNativeSeparators(chosen));
+  if (chosen.isEmpty()) {
+    return std::nullopt;
   }
-}
-
-std::string QtWindow::FileName() {
-  return file_name_;
+  return FromQ(QDir::toNativeSeparators(chosen));
 }
 
 std::optional<PortDevices> QtWindow::ChooseDevices(const PortDevices& current) {

@@ -45,13 +45,13 @@ class QtWindow : public QMainWindow, public Window {
   void SetText(TextArea area, const std::string& text) override;
   void AppendText(TextArea area, const std::string& text) override;
   void SetChecked(MenuItem item, bool checked) override;
+  void SetEnabled(MenuItem item, bool enabled) override;
   void SetCommandsEnabled(bool enabled) override;
   void SetProgress(std::size_t done, std::size_t total) override;
   void SetProgressText(const std::string& text, bool problem) override;
   void SetFileToolTip(const std::string& text) override;
   void MessageBox(const std::string& text, Icon icon) override;
-  void ShowOpen() override;
-  std::string FileName() override;
+  std::optional<std::string> ShowOpen() override;
   std::optional<PortDevices> ChooseDevices(const PortDevices& current) override;
   void PumpEvents(Clock::time_point deadline) override;
 
@@ -98,6 +98,5 @@ class QtWindow : public QMainWindow, public Window {
   std::array<QAction*, kMenuItemSlots> menu_items_{};
 
   SerialDeviceLister device_lister_ = PresentSerialDevices;
-  std::string file_name_;
   bool shown_before_ = false;
 };

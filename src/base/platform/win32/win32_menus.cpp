@@ -14,6 +14,17 @@ UINT CommandId(MenuItem item) {
   return static_cast<UINT>(Win32Menus::kFirstId + static_cast<int>(item));
 }
 
+// Port devices are the system's on Windows: its COM numbers already name them,
+// so the items that assign them are left out.
+bool OnThisMenu(MenuItem item) {
+  for (const ui::MenuItemSpec& entry : ui::kMenuItems) {
+    if (entry.item == item) {
+      return !entry.linux_only;
+    }
+  }
+  return false;
+}
+
 // "Com1\tCtrl+F1": Windows shows the shortcut right-aligned in the menu.
 std::wstring ItemText(const ui::MenuItemSpec& entry) {
   std::wstring text = WideFromNarrow(entry.caption);
@@ -30,8 +41,7 @@ HMENU BuildPopup(const ui::MenuSpec& menu_spec, std::vector<ACCEL>& accelerators
   }
   for (std::size_t i = 0; i < menu_spec.item_count; ++i) {
     const ui::MenuItemSpec& entry = ui::kMenuItems.at(menu_spec.first_item + i);
-    // Port devices are the system's on Windows: its COM numbers already name them.
-    if (entry.linux_only) {
+    if (!OnThisMenu(entry.item)) {
       continue;
     }
     if (entry.separator_before) {
@@ -79,21 +89,36 @@ void Win32Menus::SetChecked(MenuItem item, bool checked) {
   }
 }
 
+// Greyed, an item can no longer be chosen, and TranslateAccelerator lets its
+// shortcut pass without a command.
+void Win32Menus::SetEnabled(MenuItem item, bool enabled) {
+  if (!OnThisMenu(item)) {
+    return;
+  }
+  if (EnableMenuItem(bar_, CommandId(item), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED)) ==
+      -1) {
+    throw PlatformError("the menu has no such item");
+  }
+}
+
+bool Win32Menus::Enabled(MenuItem item) const {
+  const UINT state = GetMenuState(bar_, CommandId(item), MF_BYCOMMAND);
+  return state != static_cast<UINT>(-1) && (state & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
 bool Win32Menus::Checked(MenuItem item) const {
   const UINT state = GetMenuState(bar_, CommandId(item), MF_BYCOMMAND);
   return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
 }
 
-std::optional<WindowEvent> Win32Menus::EventForCommand(int id) {
+std::optional<WindowEvent> Win32Menus::EventForCommand(int id) const {
   const int value = id - kFirstId;
   if (value < static_cast<int>(MenuItem::kSetcomm1) || value >= static_cast<int>(MenuItem::kEnd)) {
     return std::nullopt;
   }
   const auto item = static_cast<MenuItem>(value);
-  for (const ui::MenuItemSpec& entry : ui::kMenuItems) {
-    if (entry.item == item && !entry.linux_only) {
-      return ChoiceEvent(item);
-    }
+  if (!OnThisMenu(item) || !Enabled(item)) {
+    return std::nullopt;
   }
-  return std::nullopt;
+  return ChoiceEvent(item);
 }

@@ -24,9 +24,13 @@ class Win32Menus {
 
   void SetChecked(MenuItem item, bool checked);
   bool Checked(MenuItem item) const;
+  // An item the menu does not have is left alone.
+  void SetEnabled(MenuItem item, bool enabled);
+  bool Enabled(MenuItem item) const;
 
-  // The event a WM_COMMAND identifier from a menu or an accelerator names.
-  static std::optional<WindowEvent> EventForCommand(int id);
+  // The event a WM_COMMAND identifier from a menu or an accelerator names;
+  // nothing for a greyed item, whoever sent the command.
+  std::optional<WindowEvent> EventForCommand(int id) const;
 
  private:
   HMENU bar_ = nullptr;

@@ -80,6 +80,10 @@ void Win32Window::SetChecked(MenuItem item, bool checked) {
   menus_.SetChecked(item, checked);
 }
 
+void Win32Window::SetEnabled(MenuItem item, bool enabled) {
+  menus_.SetEnabled(item, enabled);
+}
+
 void Win32Window::SetCommandsEnabled(bool enabled) {
   HWND focus = GetFocus();
   HWND download = controls_.ButtonWindow(Button::kDload_TBX4);
@@ -113,14 +117,13 @@ void Win32Window::MessageBox(const std::string& text, Icon icon) {
   ShowMessageBox(window_, text, icon);
 }
 
-void Win32Window::ShowOpen() {
-  if (std::optional<std::string> chosen = ChooseFileToOpen(window_, file_name_)) {
-    file_name_ = std::move(*chosen);
+// The dialog starts from the last file chosen in it.
+std::optional<std::string> Win32Window::ShowOpen() {
+  std::optional<std::string> chosen = ChooseFileToOpen(window_, last_chosen_);
+  if (chosen) {
+    last_chosen_ = *chosen;
   }
-}
-
-std::string Win32Window::FileName() {
-  return file_name_;
+  return chosen;
 }
 
 // Windows' COM numbers are the system's own: there is nothing to assign.

@@ -43,6 +43,7 @@ class Win32Window final : public Window {
   std::string Text(TextArea area) const;
   int AreaColumns(TextArea area) const { return areas_.at(Index(area))->Columns(); }
   bool Checked(MenuItem item) const { return menus_.Checked(item); }
+  bool Enabled(MenuItem item) const { return menus_.Enabled(item); }
   HACCEL Accelerators() const { return menus_.Accelerators(); }
   Color TextColor(Label label) const { return label_colors_.at(Index(label)); }
   Color ProgressTextColor() const { return band_.TextColor(); }
@@ -56,13 +57,13 @@ class Win32Window final : public Window {
   void SetText(TextArea area, const std::string& text) override;
   void AppendText(TextArea area, const std::string& text) override;
   void SetChecked(MenuItem item, bool checked) override;
+  void SetEnabled(MenuItem item, bool enabled) override;
   void SetCommandsEnabled(bool enabled) override;
   void SetProgress(std::size_t done, std::size_t total) override;
   void SetProgressText(const std::string& text, bool problem) override;
   void SetFileToolTip(const std::string& text) override;
   void MessageBox(const std::string& text, Icon icon) override;
-  void ShowOpen() override;
-  std::string FileName() override;
+  std::optional<std::string> ShowOpen() override;
   std::optional<PortDevices> ChooseDevices(const PortDevices& current) override;
   void PumpEvents(Clock::time_point deadline) override;
 
@@ -91,6 +92,6 @@ class Win32Window final : public Window {
   std::array<std::string, CountOf<Label>()> captions_;
   std::array<Color, CountOf<Label>()> label_colors_{};
   HWND last_focus_ = nullptr;
-  std::string file_name_;
+  std::string last_chosen_;
   bool closed_ = false;
 };

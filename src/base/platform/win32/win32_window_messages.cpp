@@ -188,7 +188,7 @@ bool Win32Window::HandleCommand(int id) {
     Deliver(WindowEvent{ClickEvent(*button)});
     return true;
   }
-  if (std::optional<WindowEvent> chosen = Win32Menus::EventForCommand(id)) {
+  if (std::optional<WindowEvent> chosen = menus_.EventForCommand(id)) {
     Deliver(*chosen);
     return true;
   }
