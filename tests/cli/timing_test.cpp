@@ -51,7 +51,10 @@ TEST(CliTiming, FourUnitsAtOnceTakeTheTimeOfTheSlowestAlone) {
   EXPECT_EQ(Text(json[3], "status"), "no_answer");
   EXPECT_EQ(Text(json[3], "failed_line"), "11");
   EXPECT_EQ(Text(json[3], "lines_sent"), "10");
-  EXPECT_LT(Seconds(four.wall).count(), Seconds(one.wall).count() + 0.3 * kSlowdown)
+  // Units run one after another would take at least the time of the two
+  // whole downloads: half of one more leaves room for a busy machine, which
+  // slows five programs sharing it more than one.
+  EXPECT_LT(Seconds(four.wall).count(), Seconds(one.wall).count() * 1.5)
       << "one alone: " << Seconds(one.wall).count() << " s";
 }
 
@@ -66,9 +69,11 @@ TEST(CliTiming, WithoutAcknowledgmentsTheLinesArePacedAQuarterSecond) {
   ASSERT_EQ(json.size(), 1u) << run.out;
   EXPECT_EQ(Text(json[0], "acknowledgments"), "0");
   // The enter-download command and three records each wait their quarter.
+  // The half second that acknowledgments get would take twice as long; the
+  // margin is for a busy machine's late wake-ups, four of them.
   const double seconds = json[0]["seconds"].toDouble();
   EXPECT_GE(seconds, 4 * 0.25);
-  EXPECT_LT(seconds, 4 * 0.25 + 0.1 * kSlowdown);
+  EXPECT_LT(seconds, 4 * 0.25 + 0.2 * kSlowdown);
 }
 
 TEST(CliTiming, AStopEndsTheRunAtOnceAndAWaitingUnitCostsNoCpu) {

@@ -17,10 +17,14 @@ namespace {
 using namespace std::chrono_literals;
 using Steady = std::chrono::steady_clock;
 
+// Sanitizer instrumentation slows every step, the drawing of a wait's dots
+// among them; a spinning wait would still cost twenty times the bound.
 #ifdef TBX4_SANITIZED
-constexpr auto kWakeWithin = 5ms;  // sanitizer instrumentation slows every step
+constexpr auto kWakeWithin = 5ms;
+constexpr auto kIdleWaitCpu = 25ms;
 #else
 constexpr auto kWakeWithin = 1ms;
+constexpr auto kIdleWaitCpu = 5ms;
 #endif
 
 // The far end of the line: a pseudo-terminal's master side, linked as COM1.
@@ -37,17 +41,29 @@ struct PumpOverPty : testing::Test {
   Line line;
 };
 
+// Two paced waits with nobody answering take half a second. A wait that spins
+// costs about that much CPU; one that sleeps costs a few milliseconds, for
+// drawing its dots. Of three tries the best counts: a busy machine can delay
+// a wake-up or slow the drawing in one of them, while a spinning or
+// oversleeping wait shows in every one. The CPU is the waiting thread's own,
+// so the toolkit's and the sanitizers' threads do not count.
 TEST_F(PumpOverPty, IdleWaitSleepsInsteadOfSpinning) {
   ASSERT_TRUE(e.comm1.PortOpen());
-  const auto cpu_before = ProcessCpuTime();
-  const auto start = Steady::now();
   e.dld.Globals().AckRequired = false;
-  EXPECT_FALSE(e.dld.WaitForAck());
-  EXPECT_FALSE(e.dld.WaitForAck());
-  const auto took = Steady::now() - start;
-  EXPECT_GE(took, 500ms);
-  EXPECT_LT(took, 520ms);
-  EXPECT_LT(ProcessCpuTime() - cpu_before, 5ms);
+  Steady::duration best_wall = Steady::duration::max();
+  std::chrono::microseconds best_cpu = std::chrono::microseconds::max();
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    const auto cpu_before = ThreadCpuTime();
+    const auto start = Steady::now();
+    EXPECT_FALSE(e.dld.WaitForAck());
+    EXPECT_FALSE(e.dld.WaitForAck());
+    const auto took = Steady::now() - start;
+    EXPECT_GE(took, 500ms);
+    best_wall = std::min(best_wall, took);
+    best_cpu = std::min(best_cpu, ThreadCpuTime() - cpu_before);
+  }
+  EXPECT_LT(best_wall, 550ms);
+  EXPECT_LT(best_cpu, kIdleWaitCpu);
 }
 
 TEST_F(PumpOverPty, AnswerEndsTheWaitWithinAMillisecond) {

@@ -1,5 +1,7 @@
 #include "process_stats.h"
 
+#include <ctime>
+
 #include <sys/resource.h>
 
 namespace {
@@ -19,6 +21,13 @@ std::chrono::microseconds Micros(const timeval& t) {
 std::chrono::microseconds ProcessCpuTime() {
   const rusage usage = Usage();
   return Micros(usage.ru_utime) + Micros(usage.ru_stime);
+}
+
+std::chrono::microseconds ThreadCpuTime() {
+  timespec now{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+      std::chrono::seconds(now.tv_sec) + std::chrono::nanoseconds(now.tv_nsec));
 }
 
 double ProcessCpuSeconds() {
