@@ -4,12 +4,28 @@
 # like a real 4800-baud line), with dots and "G"s in the communications window
 # and the progress bar under way.
 #
+#   scripts/screenshot.sh [--build DIR] [--out FILE]
+#
+# DIR (default build) is configured, without the tests, only when it is not
+# configured yet; FILE defaults to docs/screenshot.png. The test command makes
+# a picture elsewhere to check the committed one (scripts/check-screenshot.sh).
+#
 # Everything runs in a temporary folder of its own, and the image is named
 # ~/firmware/tbx4_v1.05.hex there (a folder literally named "~" in the
 # program's working folder), so the picture shows no path of this machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+
+build=build
+out="$root/docs/screenshot.png"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build=$2; shift 2 ;;
+    --out) out=$(realpath -m "$2"); shift 2 ;;
+    *) echo "usage: scripts/screenshot.sh [--build DIR] [--out FILE]" >&2; exit 2 ;;
+  esac
+done
 
 tools=(xvfb xauth xdotool imagemagick)
 missing=()
@@ -25,8 +41,10 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTBX4_WITH_TESTS=OFF >/dev/null
-cmake --build build -j "$(nproc)" --target TBX4_Download tbx4-sim >/dev/null
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTBX4_WITH_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" -j "$(nproc)" --target TBX4_Download tbx4-sim >/dev/null
 
 work=$(mktemp -d)
 sim=""
@@ -38,27 +56,36 @@ cleanup() {
 trap cleanup EXIT
 
 mkdir -p "$work/app/ports" "$work/~/firmware"
-cp build/TBX4_Download "$work/app/"
+cp "$build/TBX4_Download" "$work/app/"
 cp samples/tbx4_sample.hex "$work/~/firmware/tbx4_v1.05.hex"
 printf '1,"~/firmware/tbx4_v1.05.hex",#TRUE#\r\n' >"$work/app/tbx4_dld.ini"
-build/tools/sim/tbx4-sim --link "$work/app/ports/com1" --quiet --baud 4800 >"$work/sim.txt" &
+"$build/tools/sim/tbx4-sim" --link "$work/app/ports/com1" --quiet --baud 4800 >"$work/sim.txt" &
 sim=$!
 for _ in $(seq 50); do [ -e "$work/app/ports/com1" ] && break; sleep 0.1; done
 
-mkdir -p docs
-export TBX4_SCREENSHOT_OUT="$root/docs/screenshot.png" TBX4_WORK="$work"
+mkdir -p "$(dirname "$out")"
+export TBX4_SCREENSHOT_OUT="$out" TBX4_WORK="$work"
+# The script in single quotes runs under the virtual display and expands its
+# variables there.
+# shellcheck disable=SC2016
 xvfb-run -a -s "-screen 0 800x700x24" bash -c '
   set -euo pipefail
   cd "$TBX4_WORK"
   app/TBX4_Download >"$TBX4_WORK/program.log" 2>&1 &
   program=$!
-  # The instructions box appears once the program has started.
+  # The instructions box (titled exactly so) appears once the program has
+  # started, and must be gone before the next key goes to the window.
+  box="^TBX4 Download Utility\$"
   for _ in $(seq 600); do
-    xdotool search --name "TBX4 Download Utility" >/dev/null 2>&1 && break
+    xdotool search --onlyvisible --name "$box" >/dev/null 2>&1 && break
     sleep 0.2
   done
   sleep 0.5
   xdotool key Return        # close the setup instructions
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "$box" >/dev/null 2>&1 || break
+    sleep 0.1
+  done
   sleep 0.5
   xdotool key Return        # "Download TBX4" has the focus
   sleep 4
@@ -67,4 +94,4 @@ xvfb-run -a -s "-screen 0 800x700x24" bash -c '
   kill "$program"
   wait "$program" || true
 '
-echo "Wrote docs/screenshot.png"
+echo "Wrote ${out#"$root"/}"

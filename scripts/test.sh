@@ -19,6 +19,10 @@ ctest --test-dir "$build" --output-on-failure -L timing
 # Function size and complexity (clang-tidy, when present), file size, layering.
 scripts/check-code.sh "$build"
 
+# The README's picture is the one scripts/screenshot.sh makes (skipped without
+# Xvfb or ImageMagick).
+scripts/check-screenshot.sh "$build"
+
 # The logic libraries must keep building for Windows (skipped without mingw-w64).
 scripts/check-windows-build.sh
 
