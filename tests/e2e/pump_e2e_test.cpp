@@ -66,23 +66,30 @@ TEST_F(PumpOverPty, IdleWaitSleepsInsteadOfSpinning) {
   EXPECT_LT(best_cpu, kIdleWaitCpu);
 }
 
+// The median of five answers, in the best of three rounds: a busy machine
+// can wake the program late for a while, but a wait that polls is late in
+// every round.
 TEST_F(PumpOverPty, AnswerEndsTheWaitWithinAMillisecond) {
-  std::vector<Steady::duration> latencies;
-  for (int round = 0; round < 5; ++round) {
-    Steady::time_point written;
-    std::thread unit([&] {
-      std::this_thread::sleep_for(50ms);
-      written = Steady::now();
-      line.Write("G");
-    });
-    const bool failed = e.dld.WaitForAck();
-    const auto returned = Steady::now();
-    unit.join();
-    EXPECT_FALSE(failed);
-    latencies.push_back(returned - written);
+  Steady::duration best_median = Steady::duration::max();
+  for (int round = 0; round < 3; ++round) {
+    std::vector<Steady::duration> latencies;
+    for (int answer = 0; answer < 5; ++answer) {
+      Steady::time_point written;
+      std::thread unit([&] {
+        std::this_thread::sleep_for(50ms);
+        written = Steady::now();
+        line.Write("G");
+      });
+      const bool failed = e.dld.WaitForAck();
+      const auto returned = Steady::now();
+      unit.join();
+      EXPECT_FALSE(failed);
+      latencies.push_back(returned - written);
+    }
+    std::sort(latencies.begin(), latencies.end());
+    best_median = std::min(best_median, latencies[latencies.size() / 2]);
   }
-  std::sort(latencies.begin(), latencies.end());
-  EXPECT_LT(latencies[latencies.size() / 2], kWakeWithin);
+  EXPECT_LT(best_median, kWakeWithin);
 }
 
 TEST_F(PumpOverPty, UnitGoingAwayMidWaitLeavesTheProgramIdleAndThePortClosed) {

@@ -519,16 +519,29 @@ TEST_F(QtWindowTest, GreyedMenuItemsAndTheirShortcutsDeliverNothingUntilGivenBac
   EXPECT_EQ(events_, (std::vector<WindowEvent>{{EventKind::kPortChosen, 2}}));
 }
 
+// How late the best of three tries came back after its deadline. A busy
+// machine can wake one try late; a pump that oversleeps does so every time.
+Clock::duration BestLateness(const std::function<Clock::time_point()>& attempt) {
+  Clock::duration best = Clock::duration::max();
+  for (int i = 0; i < 3; ++i) {
+    const Clock::time_point deadline = attempt();
+    best = std::min(best, Clock::now() - deadline);
+  }
+  return best;
+}
+
 TEST_F(QtWindowTest, PumpEventsSleepsUntilTheDeadlineOrTheNextEvent) {
   // Let start-up events pass first, and the wake-up the finished loop leaves.
   RunEventLoopFor(50ms);
   QCoreApplication::processEvents();
 
-  auto deadline = Clock::now() + 100ms;
-  window_.PumpEvents(deadline);
-  auto woke = Clock::now();
-  EXPECT_GE(woke, deadline);
-  EXPECT_LE(woke - deadline, 20ms);
+  const Clock::duration late = BestLateness([this] {
+    const auto deadline = Clock::now() + 100ms;
+    window_.PumpEvents(deadline);
+    EXPECT_GE(Clock::now(), deadline);
+    return deadline;
+  });
+  EXPECT_LE(late, 20ms);
 
   // An event that comes first ends the wait early, and is dispatched.
   bool fired = false;
@@ -546,7 +559,7 @@ TEST_F(QtWindowTest, PumpEventsSleepsUntilTheDeadlineOrTheNextEvent) {
 
   // Waiting costs next to nothing.
   const auto cpu_before = ProcessCpuTime();
-  deadline = Clock::now() + 500ms;
+  const auto deadline = Clock::now() + 500ms;
   int pumps = 0;
   while (Clock::now() < deadline) {
     window_.PumpEvents(deadline);
@@ -555,22 +568,27 @@ TEST_F(QtWindowTest, PumpEventsSleepsUntilTheDeadlineOrTheNextEvent) {
   EXPECT_LT(ProcessCpuTime() - cpu_before, 20ms) << pumps << " pumps";
 }
 
+// A pump inside a handler that a pump dispatched ends at its own deadline,
+// and the outer one still ends at its.
 TEST_F(QtWindowTest, PumpEventsNestsInsideAHandler) {
   RunEventLoopFor(20ms);
-  bool inner_done = false;
-  QTimer::singleShot(0, &window_, [&] {
-    const auto inner_deadline = Clock::now() + 30ms;
-    while (Clock::now() < inner_deadline) {
-      window_.PumpEvents(inner_deadline);
+  const Clock::duration late = BestLateness([this] {
+    bool inner_done = false;
+    QTimer::singleShot(0, &window_, [&] {
+      const auto inner_deadline = Clock::now() + 30ms;
+      while (Clock::now() < inner_deadline) {
+        window_.PumpEvents(inner_deadline);
+      }
+      inner_done = true;
+    });
+    const auto deadline = Clock::now() + 100ms;
+    while (Clock::now() < deadline) {
+      window_.PumpEvents(deadline);
     }
-    inner_done = true;
+    EXPECT_TRUE(inner_done);
+    return deadline;
   });
-  const auto deadline = Clock::now() + 100ms;
-  while (Clock::now() < deadline) {
-    window_.PumpEvents(deadline);
-  }
-  EXPECT_TRUE(inner_done);
-  EXPECT_LE(Clock::now() - deadline, 20ms);
+  EXPECT_LE(late, 20ms);
 }
 
 }  // namespace
