@@ -272,6 +272,9 @@ TEST(Download, CancelledDialogEndsAsFailedWithoutABoxAndAsksAgainNextTime) {
   EXPECT_EQ(h.Status(), "Download Failed!");
   EXPECT_EQ(h.StatusColor(), ui::kRed);
   EXPECT_TRUE(h.platform.CommandsEnabled());
+  ASSERT_TRUE(h.dld.LastJob().has_value());
+  EXPECT_EQ(h.dld.LastJob()->status, JobStatus::kImageUnreadable);
+  EXPECT_EQ(h.dld.LastJob()->lines_sent, 0u);
 
   const std::string path = h.dir.Write("chosen.hex", Join({Record(0), kEof}));
   h.platform.QueueDialogAnswer(path);

@@ -46,21 +46,22 @@ void TBX4_Dld::Dload_TBX4_Click() {
     return;
   }
   const CommandsHeld held(*this);
-  if (window_.Caption(Label::kFileName) == ui::kNoFileSelected && !ChooseImageInDialog()) {
-    // The technician was asked for an image and chose none: there is nothing
-    // to open, and nothing is sent.
-    ErrorTrap ignored;
-    ignored.Try([&] { SetStatus(ui::kDownloadFailed, ui::kRed); });
-    return;
-  }
+  const bool none_chosen =
+      window_.Caption(Label::kFileName) == ui::kNoFileSelected && !ChooseImageInDialog();
   globals_.ReplyReceived = false;
   acks_at_start_ = acks_received_;
   BeginJob(JobKind::kDownload);
   try {
+    if (none_chosen) {
+      // Asked for an image, the technician chose none: there is nothing to
+      // open, whatever file the placeholder text might name.
+      throw PlatformError("no image was chosen");
+    }
     RunDownload();
   } catch (const PlatformError&) {
-    // A file that cannot be opened or read ends the job without a box, but the
-    // status must not go on saying that a download is running.
+    // A file that cannot be opened or read, or none chosen, ends the job
+    // without a box, but the status must not go on saying that a download is
+    // running.
     NoteOutcome(JobStatus::kImageUnreadable);
     ErrorTrap ignored;
     ignored.Try([&] { SetStatus(ui::kDownloadFailed, ui::kRed); });
