@@ -15,6 +15,7 @@
 #include "sim_options.h"
 #include "sim_system_error.h"
 #include "simulator.h"
+#include "tbx4_version.h"
 #include "terminal.h"
 
 namespace {
@@ -68,6 +69,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(kSimUsage, stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("tbx4-sim %s\n", TBX4_VERSION_TEXT);
     return 0;
   }
 
