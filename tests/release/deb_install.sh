@@ -51,7 +51,9 @@ cleanup() {
 trap cleanup EXIT
 
 # As the user with the fresh home, who has no XDG_CONFIG_HOME of their own.
-as_user() { env -u XDG_CONFIG_HOME HOME="$home" "$@"; }
+# env runs the program in its own process, so that $! of a background start
+# is the program's: a shell function there would be a subshell's.
+as_user=(env -u XDG_CONFIG_HOME HOME="$home")
 
 # --- Installed, with what dpkg-shlibdeps says it needs ---
 mkdir -p "$home"
@@ -64,7 +66,7 @@ expect_eq "tbx4-download on the path" /usr/bin/tbx4-download "$(command -v tbx4-
 expect_eq "TBX4_Download on the path" /usr/bin/TBX4_Download "$(command -v TBX4_Download)"
 expect_eq "tbx4-download --version" "tbx4-download $version" "$(tbx4-download --version)"
 expect_eq "tbx4-sim --version" "tbx4-sim $version" "$(tbx4-sim --version)"
-as_user tbx4-download check "$root/samples/tbx4_sample.hex" >"$work/check.out" 2>&1
+"${as_user[@]}" tbx4-download check "$root/samples/tbx4_sample.hex" >"$work/check.out" 2>&1
 expect_eq "tbx4-download check on the sample image: exit status" 0 "$?"
 grep -q "end record present" "$work/check.out" || fail "check printed: $(cat "$work/check.out")"
 
@@ -73,7 +75,7 @@ grep -q "end record present" "$work/check.out" || fail "check printed: $(cat "$w
 # its own number, on the links the installed copy looks up in the user's
 # folder. Sets $terminal to the unit's terminal (the first line it prints).
 start_sim() {  # COM number, revision
-  as_user tbx4-sim --link "$settings_dir/ports/com$1" --revision "$2" --quiet \
+  "${as_user[@]}" tbx4-sim --link "$settings_dir/ports/com$1" --revision "$2" --quiet \
     >"$work/sim$1.out" 2>&1 &
   started+=($!)
   for _ in $(seq 100); do [ -s "$work/sim$1.out" ] && break; sleep 0.05; done
@@ -93,7 +95,7 @@ start_display() {
 }
 
 start_window() {
-  as_user QT_QPA_PLATFORM=xcb TBX4_Download >>"$work/window.log" 2>&1 &
+  "${as_user[@]}" QT_QPA_PLATFORM=xcb TBX4_Download >>"$work/window.log" 2>&1 &
   window=$!
   started+=("$window")
 }
@@ -191,7 +193,7 @@ fi
 
 # The command line finds the user's ports/ links by the same rule.
 expect_eq "tbx4-download revision --port COM2 through the user's link" 2.22 \
-  "$(as_user tbx4-download revision --port COM2 2>&1)"
+  "$("${as_user[@]}" tbx4-download revision --port COM2 2>&1)"
 
 # Run as root, an installed copy still writes nothing where it is installed.
 expect_eq "nothing written beside the installed programs" "" \
