@@ -68,9 +68,9 @@ if command -v msiinfo >/dev/null 2>&1; then
   property() { msiinfo export "$dist/$msi" Property | tr -d '\r' | awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
   expect_eq "MSI version" "$version" "$(property ProductVersion)"
   expect_eq "MSI publisher" Quenrick "$(property Manufacturer)"
-  upgrade=$(property UpgradeCode)
-  grep -qF "UpgradeCode=\"${upgrade//[\{\}]/}\"" "$root/packaging/windows/tbx4-download.wxs" \
-    || fail "the MSI's upgrade code $upgrade is not the one every version keeps"
+  # Pinned: Windows replaces an installed version only by an MSI with the
+  # same upgrade code, so it must never change from the first release's.
+  expect_eq "MSI upgrade code" '{E079BA5B-E81E-4F6E-8CAE-CBD34EA6F1F2}' "$(property UpgradeCode)"
   expect_eq "MSI files" $'TBX4_Download.exe\ntbx4-download.exe' \
     "$(msiinfo export "$dist/$msi" File | tr -d '\r' | awk -F'\t' 'NR > 3 { print $3 }' | LC_ALL=C sort)"
 else
