@@ -7,12 +7,28 @@
 # part of Windows itself: they must run from a plain folder with nothing
 # beside them. Needs Debian's g++-mingw-w64-x86-64-posix,
 # g++-mingw-w64-i686-posix and cmake (scripts/install-deps.sh).
+#
+#   scripts/build-windows.sh [--out DIR] [--arch x64|i686]... [-DOPTION=VALUE]...
+#
+# --out writes DIR/x64 and DIR/i686 instead (the release builds its own);
+# --arch builds only the ones named; -D options go to CMake.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 out=build-windows
 jobs=${TBX4_BUILD_JOBS:-$(nproc)}
 programs=(TBX4_Download tbx4-download)
+archs=()
+cmake_options=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --out) out=${2:?--out needs a folder}; shift 2 ;;
+    --arch) archs+=("${2:?--arch needs x64 or i686}"); shift 2 ;;
+    -D*) cmake_options+=("$1"); shift ;;
+    *) echo "usage: $0 [--out DIR] [--arch x64|i686]... [-DOPTION=VALUE]..." >&2; exit 2 ;;
+  esac
+done
+[ ${#archs[@]} -gt 0 ] || archs=(x64 i686)
 
 # Windows' own DLLs, compared without regard to case. msvcrt is the C runtime
 # every Windows since XP carries; api-ms-win-crt-* are the universal C
@@ -47,7 +63,7 @@ build_one() {
   cmake --no-warn-unused-cli -S . -B "$tree" -DCMAKE_TOOLCHAIN_FILE="cmake/$toolchain" -DCMAKE_BUILD_TYPE=Release \
     -DTBX4_BACKEND=win32 -DTBX4_WITH_TESTS=OFF \
     "-DCMAKE_CXX_FLAGS_RELEASE=-Os -DNDEBUG" "-DCMAKE_CXX_FLAGS=-ffunction-sections -fdata-sections" \
-    "-DCMAKE_EXE_LINKER_FLAGS=-s -Wl,--gc-sections" >/dev/null
+    "-DCMAKE_EXE_LINKER_FLAGS=-s -Wl,--gc-sections" "${cmake_options[@]}" >/dev/null
   local targets=("${programs[@]}")
   cmake --build "$tree" -j "$jobs" --target "${targets[@]}"
   mkdir -p "$dest"
@@ -65,6 +81,11 @@ for compiler in x86_64-w64-mingw32-g++-posix i686-w64-mingw32-g++-posix; do
   fi
 done
 
-build_one x64 x86_64-w64-mingw32 mingw-w64-x86_64.cmake
-build_one i686 i686-w64-mingw32 mingw-w64-i686.cmake
+for arch in "${archs[@]}"; do
+  case "$arch" in
+    x64) build_one x64 x86_64-w64-mingw32 mingw-w64-x86_64.cmake ;;
+    i686) build_one i686 i686-w64-mingw32 mingw-w64-i686.cmake ;;
+    *) echo "no such Windows architecture: $arch (x64 or i686)" >&2; exit 2 ;;
+  esac
+done
 echo "Windows programs built in ${SECONDS} s; every import is a Windows system DLL."

@@ -30,6 +30,10 @@ scripts/check-windows-build.sh
 # simulated unit (skipped without Wine or mingw-w64).
 scripts/test-windows.sh "$build"
 
+# The release made and tried as its users get it: the .deb installed with
+# apt-get (as root), the MSI and the Windows zip under Wine.
+scripts/test-release.sh "$build"
+
 # Memory errors, leaks and undefined behaviour: any report fails the test.
 asan=build-test-asan
 rm -rf "$asan"

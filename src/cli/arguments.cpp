@@ -105,10 +105,18 @@ std::string CheckCommand(const std::string& name, const Request& request) {
 }  // namespace
 
 ParsedArguments ParseArguments(const std::vector<std::string>& args) {
-  if (std::find_if(args.begin(), args.end(), [](const std::string& arg) {
-        return arg == "--help" || arg == "-h";
-      }) != args.end()) {
+  // Either question is answered whatever else the line holds, as most
+  // programs do; asked both, the help answers the other too.
+  const auto asks = [&args](std::initializer_list<const char*> words) {
+    return std::find_first_of(args.begin(), args.end(), words.begin(), words.end()) != args.end();
+  };
+  if (asks({"--help", "-h"})) {
     return {Request{}, {}};
+  }
+  if (asks({"--version"})) {
+    Request version;
+    version.command = Command::kVersion;
+    return {version, {}};
   }
   if (args.empty()) {
     return {std::nullopt, text::kNoCommand};

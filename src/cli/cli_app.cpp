@@ -7,6 +7,7 @@
 #include "cli/port_argument.h"
 #include "cli/unit_run.h"
 #include "state/settings_folder.h"
+#include "tbx4_version.h"
 
 namespace cli {
 namespace {
@@ -72,6 +73,9 @@ int RunCli(const std::vector<std::string>& args, Environment& environment) {
   switch (request.command) {
     case Command::kHelp:
       std::fputs(text::kUsage, environment.out);
+      return static_cast<int>(ExitStatus::kSuccess);
+    case Command::kVersion:
+      std::fprintf(environment.out, "%s %s\n", text::kProgramName, TBX4_VERSION_TEXT);
       return static_cast<int>(ExitStatus::kSuccess);
     case Command::kCheck:
       return static_cast<int>(ReportImage(request.image, environment.out, environment.err));

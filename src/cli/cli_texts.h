@@ -12,7 +12,7 @@ inline constexpr const char* kUsage =
                      [--json] [--quiet]
        tbx4-download revision --port PORT [--json]
        tbx4-download check IMAGE
-       tbx4-download --help
+       tbx4-download --help | --version
 
 Loads an Intel HEX firmware image into TBX4 units over RS-232 (4800 baud,
 8N1), exactly as the window's "Download TBX4" does, reads a unit's firmware
@@ -36,6 +36,7 @@ Options:
                   else on the standard output
   --quiet         print only failures
   --help          show this text
+  --version       print the program's version
 
 Results go to the standard output, messages to the standard error. On a
 terminal, flash keeps one live line per unit; otherwise it prints one line

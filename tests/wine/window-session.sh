@@ -49,14 +49,29 @@ start_unit() {
 
 stop_unit() { kill "$unit" 2>/dev/null || true; wait "$unit" 2>/dev/null || true; }
 
-# The program in a folder of its own, since it keeps its settings beside it.
-# With $2, that settings file is written first.
+# The settings file the program under test uses: beside the copy that
+# start_program made, or the one TBX4_E2E_SETTINGS names (a Linux path).
+settings_file() { echo "${TBX4_E2E_SETTINGS:-$folder/tbx4_dld.ini}"; }
+
+# The program in a folder of its own, since it keeps its settings beside it;
+# with TBX4_E2E_SETTINGS, where it is (installed, or unzipped), in that
+# folder, with no settings file left from before. With $2, the settings
+# file is written first.
 start_program() {
   folder=$1
   mkdir -p "$folder"
-  cp "$exe" "$folder/TBX4_Download.exe"
-  [ $# -ge 2 ] && printf '%s' "$2" >"$folder/tbx4_dld.ini"
-  (cd "$folder" && exec wine TBX4_Download.exe) >"$folder/program.log" 2>&1 &
+  local run=$exe
+  if [ -n "${TBX4_E2E_SETTINGS:-}" ]; then
+    rm -f "$TBX4_E2E_SETTINGS"
+  else
+    run=$folder/TBX4_Download.exe
+    cp "$exe" "$run"
+  fi
+  if [ $# -ge 2 ]; then
+    mkdir -p "$(dirname "$(settings_file)")"
+    printf '%s' "$2" >"$(settings_file)"
+  fi
+  (cd "$folder" && exec wine "$run") >"$folder/program.log" 2>&1 &
   program=$!
   started+=("$program")
   drive wait-window 30 >/dev/null || { fail "the window did not appear"; return 1; }

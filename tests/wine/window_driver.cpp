@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/win32/win32_menus.h"
 #include "platform/win32/win32_text.h"
 #include "ui/layout.h"
 #include "ui/texts.h"
@@ -185,13 +186,17 @@ int Enabled(HWND main, const std::string& text) {
   return 0;
 }
 
+// The item's command, as the window numbers it, from the layout the menus are
+// built from: Wine keeps a menu's items in the process that made it, so
+// another process cannot read them from its handle.
 int Menu(HWND main, int menu, int item) {
-  HMENU sub = GetSubMenu(GetMenu(main), menu);
-  if (sub == nullptr)
+  if (menu < 0 || static_cast<std::size_t>(menu) >= ui::kMenus.size())
     return Fail("no such menu");
-  const UINT id = GetMenuItemID(sub, item);
-  if (id == static_cast<UINT>(-1))
+  const ui::MenuSpec& spec = ui::kMenus[static_cast<std::size_t>(menu)];
+  if (item < 0 || static_cast<std::size_t>(item) >= spec.item_count)
     return Fail("no such menu item");
+  const MenuItem chosen = ui::kMenuItems[spec.first_item + static_cast<std::size_t>(item)].item;
+  const int id = Win32Menus::kFirstId + static_cast<int>(chosen);
   PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
   return 0;
 }

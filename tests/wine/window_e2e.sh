@@ -9,7 +9,10 @@
 #   tests/wine/window_e2e.sh EXE DRIVER_EXE LINUX_BUILD_DIR
 #
 # TBX4_WINE_DIR names a Wine session folder to reuse (see wine-session.sh);
-# by default the script makes one of its own.
+# by default the script makes one of its own. TBX4_E2E_SETTINGS runs EXE
+# where it is rather than a copy per scenario, and names (as a Linux path)
+# the settings file it keeps: for an installed copy, the one in the user's
+# local application data.
 #
 # Exits 0 when every scenario passed.
 # Not -e: a failed step is reported and counted, and the scenarios go on.
@@ -75,7 +78,7 @@ scenario_first_run() {
   close_program
   stop_unit
   expect_eq "first-run settings" "$(printf '1,"No File Name Selected",#TRUE#\r\n' | od -c)" \
-    "$(od -c <"$work/first/tbx4_dld.ini" 2>/dev/null)"
+    "$(od -c <"$(settings_file)" 2>/dev/null)"
 }
 
 scenario_download() {
@@ -142,7 +145,7 @@ scenario_close_during_wait() {
   sleep 1
   expect_eq "nothing sent after the program ended" "$wire" "$(cat "$work/close.bin")"
   expect_eq "settings saved on close" "$(settings_for "$image" | od -c)" \
-    "$(od -c <"$work/close/tbx4_dld.ini" 2>/dev/null)"
+    "$(od -c <"$(settings_file)" 2>/dev/null)"
   stop_unit
 }
 

@@ -31,6 +31,7 @@ stdout, then serves until SIGINT or SIGTERM. Diagnostics go to stderr.
                      from each answer to its next byte (count, p50, p99)
   --quiet            no diagnostics
   --help             show this text and exit
+  --version          print the version and exit
 
 Record lines are counted from the start, the end-of-file record included.
 )";
@@ -67,13 +68,11 @@ struct Count {
   long max;
 };
 
-constexpr Switch kSwitches[] = {{"--silent", &SimOptions::silent},
-                                {"--split", &SimOptions::split},
-                                {"--garbage", &SimOptions::garbage},
-                                {"--quiet", &SimOptions::quiet},
-                                {"--gaps", &SimOptions::gaps},
-                                {"--help", &SimOptions::help},
-                                {"-h", &SimOptions::help}};
+constexpr Switch kSwitches[] = {
+    {"--silent", &SimOptions::silent},   {"--split", &SimOptions::split},
+    {"--garbage", &SimOptions::garbage}, {"--quiet", &SimOptions::quiet},
+    {"--gaps", &SimOptions::gaps},       {"--help", &SimOptions::help},
+    {"-h", &SimOptions::help},           {"--version", &SimOptions::version}};
 constexpr Text kTexts[] = {{"--link", &SimOptions::link_path, "--link needs a path"},
                            {"--revision", &SimOptions::revision, nullptr},
                            {"--record", &SimOptions::record_path, "--record needs a file name"}};

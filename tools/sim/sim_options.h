@@ -18,6 +18,7 @@ struct SimOptions {
   bool gaps = false;        // report the program's turnaround when stopping
   bool quiet = false;
   bool help = false;
+  bool version = false;
 };
 
 // Reads the arguments after the program name. On failure returns false and

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "sim_options.h"
 #include "sim_system_error.h"
 #include "simulator.h"
+#include "tbx4_version.h"
 #include "terminal.h"
 
 namespace {
@@ -57,10 +59,9 @@ bool InstallSignalHandlers(int wake_pipe[2], std::string& error) {
   return true;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  SimOptions options;
+// A usage error, --help and --version are answered at once, with the exit
+// status returned; otherwise the options are read and the unit is served.
+std::optional<int> AnswerBeforeServing(int argc, char** argv, SimOptions& options) {
   std::string error;
   if (!ParseSimOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
     std::fprintf(stderr, "tbx4-sim: %s\n\n%s", error.c_str(), kSimUsage);
@@ -70,7 +71,22 @@ int main(int argc, char** argv) {
     std::fputs(kSimUsage, stdout);
     return 0;
   }
+  if (options.version) {
+    std::printf("tbx4-sim %s\n", TBX4_VERSION_TEXT);
+    return 0;
+  }
+  return std::nullopt;
+}
 
+}  // namespace
+
+int main(int argc, char** argv) {
+  SimOptions options;
+  if (const std::optional<int> status = AnswerBeforeServing(argc, argv, options)) {
+    return *status;
+  }
+
+  std::string error;
   int wake_pipe[2] = {-1, -1};
   if (!InstallSignalHandlers(wake_pipe, error)) {
     std::fprintf(stderr, "tbx4-sim: %s\n", error.c_str());
