@@ -145,6 +145,26 @@ TEST_F(Win32WindowTest, ControlsStandAtTheirTwipsPlacesInTabOrder) {
   EXPECT_EQ(walk, expected);
 }
 
+// Where a control stands in the window's client area, in pixels.
+RECT PlaceIn(HWND window, HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+TEST_F(Win32WindowTest, TheBandClearsTheHeadingAndTheLogReachesTheWindowsFoot) {
+  RECT client{};
+  GetClientRect(Main(), &client);
+  const RECT bar = PlaceIn(Main(), window_.Controls().ProgressBar());
+  const RECT band_text = PlaceIn(Main(), window_.Controls().ProgressText());
+  const RECT heading = PlaceIn(Main(), window_.Controls().LabelWindow(Label::kCommsHeading));
+  const RECT log = PlaceIn(Main(), window_.Controls().AreaWindow(TextArea::kTbx4Reply));
+  EXPECT_GE(heading.top - bar.bottom, 2);
+  EXPECT_LE(band_text.bottom, heading.top);
+  EXPECT_EQ(log.bottom, client.bottom);
+}
+
 TEST_F(Win32WindowTest, ButtonsAndMenuItemsDeliverTheirEvents) {
   SendMessageW(window_.Controls().ButtonWindow(Button::kSetFname), BM_CLICK, 0, 0);
   SendMessageW(window_.Controls().ButtonWindow(Button::kDload_TBX4), BM_CLICK, 0, 0);
