@@ -92,7 +92,7 @@ class Win32WindowTest : public ::testing::Test {
   }
 
   // Long enough for the window to hand every waiting batch to its controls.
-  void LetBatchesShow() { PumpFor(Win32Window::kShowDelay * 4); }
+  void LetBatchesShow() { PumpFor(Win32Window::kShowInterval + milliseconds(200)); }
 
   HWND Main() const { return window_.Handle(); }
 
@@ -329,7 +329,7 @@ TEST_F(Win32WindowTest,
   HWND band = window_.Controls().ProgressText();
   LetBatchesShow();
   // Given a download part way: the last batch was shown a while ago
-  std::this_thread::sleep_for(Win32Window::kShowDelay * 2);
+  std::this_thread::sleep_for(Win32Window::kShowInterval * 2);
   // When the program has sent a line and begins its wait (with the window
   // cleared, the band moved on and a dot appended), the first pass of the
   // pump shows all of it, before it sleeps
@@ -354,9 +354,11 @@ TEST_F(Win32WindowTest,
   // no repaint until the program has sent its next line
   EXPECT_TRUE(events_.empty());
   EXPECT_EQ(ControlText(debug), L".");
-  // The next pass takes the message; the "G" follows within a batch's delay
+  // The next pass takes the message; the "G" waits for the next batch, not
+  // due before the interval since the last one has passed
   PumpFor(milliseconds(5));
   EXPECT_EQ(Kinds(), std::vector<EventKind>{EventKind::kGetRevClicked});
+  EXPECT_EQ(ControlText(debug), L".");
   LetBatchesShow();
   EXPECT_EQ(ControlText(debug), L".G");
   waits_.Remove(answering);

@@ -52,11 +52,14 @@ void Win32ProgressBand::Flush() {
     SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(steps.done), 0);
   }
   steps_ = steps;
-  if (band->text != text_shown_ || band->problem != problem_) {
+  // The colour is the window's to give (WM_CTLCOLORSTATIC) when the text
+  // repaints, which a new text does by itself; a new colour alone needs one.
+  const bool recolour = band->problem != problem_;
+  problem_ = band->problem;
+  if (band->text != text_shown_) {
     text_shown_ = band->text;
-    problem_ = band->problem;
     SetWindowTextW(text_, WideFromNarrow(band->text).c_str());
-    // The colour is the window's to give (WM_CTLCOLORSTATIC) when it repaints.
+  } else if (recolour) {
     InvalidateRect(text_, nullptr, TRUE);
   }
 }

@@ -88,11 +88,12 @@ std::wstring Win32TextArea::Broken(const std::wstring& shown) {
 }
 
 void Win32TextArea::Replace(bool restart, const std::wstring& added) {
-  // One repaint for the batch, clearing included, and that one from the
-  // window's paint message rather than now. Whatever the user has selected
+  // No WM_SETREDRAW round this, and no repaint of the whole control after
+  // it: the control invalidates just what changed (for a download's batch,
+  // the end of one line) and paints it from the window's paint message, in
+  // one go however many edits came first. Whatever the user has selected
   // or clicked on, new text goes at the very end, and the caret with it,
   // which also scrolls the end into view.
-  SendMessageW(edit_, WM_SETREDRAW, FALSE, 0);
   if (restart) {
     SetWindowTextW(edit_, L"");
   }
@@ -100,10 +101,8 @@ void Win32TextArea::Replace(bool restart, const std::wstring& added) {
     SelectEnd(edit_);
     SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
     TrimControl();
+    SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
   }
-  SendMessageW(edit_, WM_SETREDRAW, TRUE, 0);
-  SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
-  InvalidateRect(edit_, nullptr, TRUE);
 }
 
 void Win32TextArea::TrimControl() {

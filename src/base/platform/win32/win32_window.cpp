@@ -142,10 +142,10 @@ void Win32Window::PumpEvents(Clock::time_point deadline) {
 // pass of the pump, they are drawn while that line goes out, not between
 // the "G" and it; the pump leaves the window's messages (its repaints
 // included) for the next pass when the unit has just been heard. Not more
-// often than a batch's delay, though: an instant unit answers far faster
-// than anyone reads.
+// often than kShowInterval, though: nobody reads a log six times a second,
+// and an instant unit answers far faster than that.
 void Win32Window::ShowIfDue() {
-  if (show_waiting_ && Clock::now() - last_shown_ >= kShowDelay) {
+  if (show_waiting_ && Clock::now() - last_shown_ >= kShowInterval) {
     ShowWaiting();
   }
 }
@@ -155,7 +155,7 @@ void Win32Window::ShowIfDue() {
 void Win32Window::ShowSoon() {
   if (!show_waiting_) {
     show_waiting_ = true;
-    SetTimer(window_, kShowTimerId, static_cast<UINT>(kShowDelay.count()), nullptr);
+    SetTimer(window_, kShowTimerId, static_cast<UINT>(kShowInterval.count()), nullptr);
   }
 }
 
