@@ -19,7 +19,9 @@ TEST(AnswerGaps, CountsOnlyTheFirstByteAfterEachAnswer) {
     gaps.Received(answered + line * 1us);        // the next line's first byte
     gaps.Received(answered + line * 1us + 1ms);  // the rest of that line
   }
-  EXPECT_EQ(gaps.Summary(), "answer to next byte: 100 gaps in 1.001 s, p50 0.051 ms, p99 0.100 ms");
+  EXPECT_EQ(gaps.Summary(),
+            "answer to next byte: 100 gaps in 1.001 s, p50 0.051 ms, p99 0.100 ms, first 0.001 ms, "
+            "max 0.100 ms");
 }
 
 TEST(AnswerGaps, SaysSoWhenNothingFollowedAnAnswer) {

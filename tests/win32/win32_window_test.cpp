@@ -26,6 +26,14 @@ namespace {
 
 using std::chrono::milliseconds;
 
+struct Event {
+  Event() : handle(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+  ~Event() { CloseHandle(handle); }
+  Event(const Event&) = delete;
+  Event& operator=(const Event&) = delete;
+  HANDLE handle;
+};
+
 std::wstring ControlText(HWND control) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(
@@ -83,6 +91,9 @@ class Win32WindowTest : public ::testing::Test {
     }
   }
 
+  // Long enough for the window to hand every waiting batch to its controls.
+  void LetBatchesShow() { PumpFor(Win32Window::kShowInterval + milliseconds(200)); }
+
   HWND Main() const { return window_.Handle(); }
 
   Win32WaitSet waits_;
@@ -132,6 +143,26 @@ TEST_F(Win32WindowTest, ControlsStandAtTheirTwipsPlacesInTabOrder) {
                                    window_.Controls().ButtonWindow(Button::kSetFname),
                                    window_.Controls().ButtonWindow(Button::kGetRev)};
   EXPECT_EQ(walk, expected);
+}
+
+// Where a control stands in the window's client area, in pixels.
+RECT PlaceIn(HWND window, HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+TEST_F(Win32WindowTest, TheBandClearsTheHeadingAndTheLogReachesTheWindowsFoot) {
+  RECT client{};
+  GetClientRect(Main(), &client);
+  const RECT bar = PlaceIn(Main(), window_.Controls().ProgressBar());
+  const RECT band_text = PlaceIn(Main(), window_.Controls().ProgressText());
+  const RECT heading = PlaceIn(Main(), window_.Controls().LabelWindow(Label::kCommsHeading));
+  const RECT log = PlaceIn(Main(), window_.Controls().AreaWindow(TextArea::kTbx4Reply));
+  EXPECT_GE(heading.top - bar.bottom, 2);
+  EXPECT_LE(band_text.bottom, heading.top);
+  EXPECT_EQ(log.bottom, client.bottom);
 }
 
 TEST_F(Win32WindowTest, ButtonsAndMenuItemsDeliverTheirEvents) {
@@ -298,13 +329,13 @@ TEST_F(Win32WindowTest, LabelsKeepTheirBytesAndPaintInTheirColour) {
 TEST_F(Win32WindowTest, TextAreasShowEveryLineBreakAsCrLfAndKeepTheBytes) {
   HWND debug = window_.Controls().AreaWindow(TextArea::kDebugBox);
   window_.SetText(TextArea::kDebugBox, "one\ntwo\rthree\r\nfour");
+  LetBatchesShow();
   EXPECT_EQ(ControlText(debug), L"one\r\ntwo\r\nthree\r\nfour");
   window_.AppendText(TextArea::kDebugBox, ".G");
   window_.AppendText(TextArea::kDebugBox, "\r");
-  // Appends come in a batch, from the window's timer.
-  PumpFor(milliseconds(Win32TextArea::kFlushDelayMs * 4));
+  LetBatchesShow();
   window_.AppendText(TextArea::kDebugBox, "\nfive");
-  PumpFor(milliseconds(Win32TextArea::kFlushDelayMs * 4));
+  LetBatchesShow();
   EXPECT_EQ(ControlText(debug), L"one\r\ntwo\r\nthree\r\nfour.G\r\nfive");
   EXPECT_EQ(window_.Text(TextArea::kDebugBox), "one\ntwo\rthree\r\nfour.G\r\nfive");
 
@@ -314,12 +345,14 @@ TEST_F(Win32WindowTest, TextAreasShowEveryLineBreakAsCrLfAndKeepTheBytes) {
   ASSERT_GT(columns, 40);
   const std::string dots(static_cast<std::size_t>(columns) * 3 + 5, '.');
   window_.SetText(TextArea::kDebugBox, dots);
+  LetBatchesShow();
   const std::wstring row(static_cast<std::size_t>(columns), L'.');
   EXPECT_EQ(ControlText(debug), row + L"\r\n" + row + L"\r\n" + row + L"\r\n.....");
   EXPECT_EQ(SendMessageW(debug, EM_GETLINECOUNT, 0, 0), 4);
   EXPECT_EQ(window_.Text(TextArea::kDebugBox), dots);
   // Exactly the width, then a break: no empty paragraph between them.
   window_.SetText(TextArea::kDebugBox, std::string(static_cast<std::size_t>(columns), '.') + "\nx");
+  LetBatchesShow();
   EXPECT_EQ(ControlText(debug), row + L"\r\nx");
 
   // Well past the default limit of an edit control.
@@ -328,8 +361,50 @@ TEST_F(Win32WindowTest, TextAreasShowEveryLineBreakAsCrLfAndKeepTheBytes) {
     log += std::string(48, '.') + "\r\n";
   }
   window_.SetText(TextArea::kTbx4Reply, log);
+  LetBatchesShow();
   // All but the last break, which waits for what follows it.
   EXPECT_EQ(GetWindowTextLengthW(window_.Controls().AreaWindow(TextArea::kTbx4Reply)), 40000 - 2);
+}
+
+TEST_F(Win32WindowTest,
+       WhatTheProgramSetsIsShownAtTheStartOfAPassNotBetweenAnAnswerAndTheNextLine) {
+  HWND debug = window_.Controls().AreaWindow(TextArea::kDebugBox);
+  HWND band = window_.Controls().ProgressText();
+  LetBatchesShow();
+  // Given a download part way: the last batch was shown a while ago
+  std::this_thread::sleep_for(Win32Window::kShowInterval * 2);
+  // When the program has sent a line and begins its wait (with the window
+  // cleared, the band moved on and a dot appended), the first pass of the
+  // pump shows all of it, before it sleeps
+  window_.SetText(TextArea::kDebugBox, "");
+  window_.SetProgressText("Line 2 of 9", false);
+  window_.AppendText(TextArea::kDebugBox, ".");
+  EXPECT_EQ(ControlText(band), L"");
+  window_.PumpEvents(Clock::now());
+  EXPECT_EQ(ControlText(debug), L".");
+  EXPECT_EQ(ControlText(band), L"Line 2 of 9");
+
+  // When the unit answers at once, with a window message arriving just then
+  Event answer;
+  const Win32WaitSet::Id answering = waits_.Add(answer.handle, [&] {
+    ResetEvent(answer.handle);
+    window_.AppendText(TextArea::kDebugBox, "G");
+    PostMessageW(window_.Controls().ButtonWindow(Button::kGetRev), BM_CLICK, 0, 0);
+  });
+  SetEvent(answer.handle);
+  window_.PumpEvents(Clock::now() + milliseconds(500));
+  // Then that pass hands the answer back and goes no further: no message,
+  // no repaint until the program has sent its next line
+  EXPECT_TRUE(events_.empty());
+  EXPECT_EQ(ControlText(debug), L".");
+  // The next pass takes the message; the "G" waits for the next batch, not
+  // due before the interval since the last one has passed
+  PumpFor(milliseconds(5));
+  EXPECT_EQ(Kinds(), std::vector<EventKind>{EventKind::kGetRevClicked});
+  EXPECT_EQ(ControlText(debug), L".");
+  LetBatchesShow();
+  EXPECT_EQ(ControlText(debug), L".G");
+  waits_.Remove(answering);
 }
 
 TEST_F(Win32WindowTest, TheBandShowsItsLatestValueInBatchesAndCatchesUpAtOnce) {
@@ -339,7 +414,7 @@ TEST_F(Win32WindowTest, TheBandShowsItsLatestValueInBatchesAndCatchesUpAtOnce) {
   window_.SetProgress(5, 10);
   window_.SetProgressText("Line 5 of 10", false);
   EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 0);
-  PumpFor(milliseconds(ProgressBand::kBatchDelayMs * 4));
+  LetBatchesShow();
   EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 5);
   EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 10);
   EXPECT_EQ(ControlText(text), L"Line 5 of 10");

@@ -25,9 +25,14 @@ std::string AnswerGaps::Summary() const {
     return std::chrono::duration<double, std::milli>(sorted[index]).count();
   };
   const double span = std::chrono::duration<double>(last_received_ - *first_received_).count();
-  char text[160];
+  const auto ms = [](Clock::duration gap) {
+    return std::chrono::duration<double, std::milli>(gap).count();
+  };
+  char text[200];
   std::snprintf(text, sizeof text,
-                "answer to next byte: %zu gaps in %.3f s, p50 %.3f ms, p99 %.3f ms", sorted.size(),
-                span, percentile(50), percentile(99));
+                "answer to next byte: %zu gaps in %.3f s, p50 %.3f ms, p99 %.3f ms, first %.3f ms, "
+                "max %.3f ms",
+                sorted.size(), span, percentile(50), percentile(99), ms(gaps_.front()),
+                ms(sorted.back()));
   return text;
 }

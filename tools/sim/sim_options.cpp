@@ -28,7 +28,9 @@ stdout, then serves until SIGINT or SIGTERM. Diagnostics go to stderr.
   --garbage          send a few junk characters before each "G"
   --record FILE      append every byte received to FILE as it is read
   --gaps             when stopping, print on stderr how long the program took
-                     from each answer to its next byte (count, p50, p99)
+                     from each answer to its next byte (count, p50, p99, the
+                     first, the longest), and how far apart its lines came
+                     (from each line's first byte to the next's)
   --quiet            no diagnostics
   --help             show this text and exit
   --version          print the version and exit

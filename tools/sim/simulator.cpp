@@ -106,6 +106,7 @@ int Simulator::Run() {
         const std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
         Record(bytes);
         gaps_.Received(Clock::now());
+        pace_.Received(Clock::now(), bytes);
         wire_.Received(bytes, Clock::now());
       } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
         diagnostics_.Line(SystemError("read"));
@@ -191,6 +192,7 @@ bool Simulator::Send(Clock::time_point now) {
 void Simulator::ReportGaps() const {
   if (options_.gaps) {
     std::fprintf(stderr, "tbx4-sim: %s\n", gaps_.Summary().c_str());
+    std::fprintf(stderr, "tbx4-sim: %s\n", pace_.Summary().c_str());
   }
 }
 

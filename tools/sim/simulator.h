@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "answer_gaps.h"
+#include "line_pace.h"
 #include "sim_options.h"
 #include "terminal.h"
 #include "unit_protocol.h"
@@ -84,4 +85,5 @@ class Simulator {
   std::optional<Clock::time_point> drain_started_;  // set once the last answer is out
   bool seen_unread_ = false;  // the last answers were seen waiting on the slave side
   AnswerGaps gaps_;
+  LinePace pace_;
 };

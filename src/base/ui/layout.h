@@ -76,11 +76,14 @@ inline constexpr std::array<ControlSpec, 9> kControls = {{
      Label::kCount,
      TextArea::kDebugBox,
      true},
-    // One line high: it shows the message sent last. It has no border.
+    // One line high: it shows the message sent last. It has no border, and
+    // runs down to the window's foot: the 372 twips it was drawn with left a
+    // sliver of 2 pixels of window below it, and its scroll arrows less room
+    // than the text has.
     {"tbx4reply",
      ControlKind::kTextArea,
      "",
-     {360, 7560, 8892, 372},
+     {360, 7560, 8892, kClientHeightTwips - 7560},
      kTextAreaFont,
      Button::kCount,
      Label::kCount,
@@ -133,10 +136,13 @@ inline constexpr std::array<ControlSpec, 9> kControls = {{
 inline constexpr Color kLabelDesignColor = kBlue;
 
 // The progress band sits in the free strip between the revision row and the
-// heading of the communications window: a bar under the buttons, a line of
-// text beside it.
-inline constexpr TwipsRect kProgressBarRect = {360, 1600, 2052, 180};
-inline constexpr TwipsRect kProgressTextRect = {2640, 1570, 6612, 240};
+// heading of the communications window (1572 to 1800 twips): a bar under the
+// buttons, a line of text beside it. The bar keeps two pixels at 96 DPI (30
+// twips) clear of the button above and of the heading below, whose text a
+// face without internal leading draws from its very top; the text ends where
+// the heading begins.
+inline constexpr TwipsRect kProgressBarRect = {360, 1605, 2052, 165};
+inline constexpr TwipsRect kProgressTextRect = {2640, 1570, 6612, 230};
 
 // A menu item's shortcut: Ctrl and a function key, or none (0).
 struct MenuItemSpec {

@@ -44,7 +44,9 @@ class SerialControlBase : public SerialControl {
   // False when the device has no such line (a pseudo-terminal, some
   // adapters), which is no failure: there is simply no line to drive.
   virtual bool ApplyRts(bool asserted) = 0;
-  // Complete when it returns; throws when not every byte was taken.
+  // Hands the bytes to the driver, behind any sent before, and returns
+  // without waiting for them to leave the port. Throws when they cannot be
+  // taken, or when an earlier write is found to have failed.
   virtual void Write(const std::string& bytes) = 0;
   virtual std::string Read() = 0;
 

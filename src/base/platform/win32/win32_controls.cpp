@@ -46,13 +46,24 @@ RECT ToPixels(const ui::TwipsRect& rect, int dpi) {
 // A multi-line edit asks for every key, Tab and Return included, which would
 // keep the focus in a text area for good. These areas are only read: Tab and
 // Return go to the window, as they do from a button.
-LRESULT CALLBACK AreaKeys(HWND edit, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
-                          DWORD_PTR) {
-  const LRESULT result = DefSubclassProc(edit, message, wparam, lparam);
+//
+// Subclassed the classic way, with the edit's own procedure kept in its user
+// data: SetWindowSubclass looks its chain up in a window property on every
+// message, which under Wine is a round trip to the server, and an edit gets
+// hundreds of messages each time it repaints.
+LRESULT CALLBACK AreaKeys(HWND edit, UINT message, WPARAM wparam, LPARAM lparam) {
+  const auto edit_procedure = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(edit, GWLP_USERDATA));
+  const LRESULT result = CallWindowProcW(edit_procedure, edit, message, wparam, lparam);
   if (message == WM_GETDLGCODE) {
     return result & ~static_cast<LRESULT>(DLGC_WANTALLKEYS | DLGC_WANTTAB);
   }
   return result;
+}
+
+void SendAreaKeysToTheWindow(HWND edit) {
+  // The edit's procedure is in place before any message can reach AreaKeys.
+  SetWindowLongPtrW(edit, GWLP_USERDATA, GetWindowLongPtrW(edit, GWLP_WNDPROC));
+  SetWindowLongPtrW(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AreaKeys));
 }
 
 void PlaceOne(HWND control, const ui::TwipsRect& twips, int dpi, HFONT font) {
@@ -102,7 +113,7 @@ void Win32Controls::Create(HWND parent) {
         // The default limit of about 32,000 characters would silently stop a
         // download's dots; the text buffer bounds what is kept instead.
         SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
-        SetWindowSubclass(control, &AreaKeys, 0, 0);
+        SendAreaKeysToTheWindow(control);
         break;
     }
     if (first_focus_ == nullptr) {

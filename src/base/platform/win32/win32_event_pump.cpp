@@ -1,15 +1,17 @@
 #include "platform/win32/win32_event_pump.h"
 
+#include <cstdint>
+
 void Win32EventPump::Pump(Clock::time_point deadline) {
-  if (DispatchPending() > 0) {
-    // Something happened: only look at the handles, without sleeping, so a
-    // busy port is heard even while messages keep coming.
-    if (waits_.Wait(Clock::time_point::min(), true)) {
-      DispatchPending();
-    }
-    return;
-  }
-  if (waits_.Wait(deadline, true)) {
+  // When something was dispatched, the handles are only looked at, without
+  // sleeping, so a busy port is heard even while messages keep coming.
+  const bool dispatched = DispatchPending() > 0;
+  const std::uint64_t runs = waits_.Runs();
+  const bool messages = waits_.Wait(dispatched ? Clock::time_point::min() : deadline, true);
+  // A handle that was signalled came first: the unit's answer goes back to
+  // the program, which sends its next line before the window repaints. The
+  // messages wait for the next pass, which comes at once.
+  if (messages && waits_.Runs() == runs) {
     DispatchPending();
   }
 }

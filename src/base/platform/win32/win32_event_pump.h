@@ -19,6 +19,7 @@ class Win32EventPump {
 
   // Dispatches every pending message and runs every signalled handle; when
   // nothing is pending, sleeps until something is or the deadline passes.
+  // Messages that arrive with a signalled handle are left to the next pass.
   void Pump(Clock::time_point deadline);
 
   Win32WaitSet& Waits() { return waits_; }

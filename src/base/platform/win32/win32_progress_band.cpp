@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "platform/platform_error.h"
-#include "platform/shared/progress_steps.h"
 #include "platform/win32/win32_text.h"
 #include "ui/texts.h"
 
@@ -40,33 +39,29 @@ void Win32ProgressBand::Attach(HWND owner, HWND bar, HWND text, HWND file_label)
   SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
-void Win32ProgressBand::SetProgress(std::size_t done, std::size_t total) {
-  StartTimer(waiting_.SetProgress(done, total));
-}
-
-void Win32ProgressBand::SetText(const std::string& text, bool problem) {
-  StartTimer(waiting_.SetText(text, problem));
-}
-
-void Win32ProgressBand::StartTimer(bool first_of_batch) {
-  if (first_of_batch) {
-    SetTimer(owner_, kTimerId, ProgressBand::kBatchDelayMs, nullptr);
-  }
-}
-
 void Win32ProgressBand::Flush() {
   const std::optional<ProgressBand::State> band = waiting_.TakeUpdate();
   if (!band) {
     return;
   }
-  KillTimer(owner_, kTimerId);
   const ProgressSteps steps = ToProgressSteps(band->done, band->total);
-  SendMessageW(bar_, PBM_SETRANGE32, 0, steps.total);
-  SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(steps.done), 0);
+  if (steps.total != steps_.total) {
+    SendMessageW(bar_, PBM_SETRANGE32, 0, steps.total);
+  }
+  if (steps.done != steps_.done || steps.total != steps_.total) {
+    SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(steps.done), 0);
+  }
+  steps_ = steps;
+  // The colour is the window's to give (WM_CTLCOLORSTATIC) when the text
+  // repaints, which a new text does by itself; a new colour alone needs one.
+  const bool recolour = band->problem != problem_;
   problem_ = band->problem;
-  SetWindowTextW(text_, WideFromNarrow(band->text).c_str());
-  // The colour is the window's to give (WM_CTLCOLORSTATIC) when it repaints.
-  InvalidateRect(text_, nullptr, TRUE);
+  if (band->text != text_shown_) {
+    text_shown_ = band->text;
+    SetWindowTextW(text_, WideFromNarrow(band->text).c_str());
+  } else if (recolour) {
+    InvalidateRect(text_, nullptr, TRUE);
+  }
 }
 
 Color Win32ProgressBand::TextColor() const {

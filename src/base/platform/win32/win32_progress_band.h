@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/shared/progress_band.h"
+#include "platform/shared/progress_steps.h"
 #include "platform/win32/win32_api.h"
 #include "ui/controls.h"
 
@@ -11,31 +12,31 @@
 // label's tooltip: what the window tells about the download beyond its labels.
 //
 // What is set waits in a ProgressBand and reaches the controls in batches,
-// from a short timer of the owner, or at once when the owner flushes (the
-// status changed, the download ended).
+// when the owner flushes: with its text areas' batch, and at once when the
+// status changes or the download ends. A control is only touched when what
+// it shows changes, as each change repaints it.
 class Win32ProgressBand {
  public:
-  static constexpr UINT_PTR kTimerId = 10;
-
   void Attach(HWND owner, HWND bar, HWND text, HWND file_label);
 
-  void SetProgress(std::size_t done, std::size_t total);
-  void SetText(const std::string& text, bool problem);
-  // Shows what waits, now; the owner calls it when kTimerId fires.
+  void SetProgress(std::size_t done, std::size_t total) { waiting_.SetProgress(done, total); }
+  void SetText(const std::string& text, bool problem) { waiting_.SetText(text, problem); }
+  // Shows what waits, now.
   void Flush();
   // The colour the band's text is drawn in now.
   Color TextColor() const;
   void SetFileToolTip(const std::string& text);
 
  private:
-  void StartTimer(bool first_of_batch);
-
   HWND owner_ = nullptr;
   HWND bar_ = nullptr;
   HWND text_ = nullptr;
   HWND file_label_ = nullptr;
   HWND tooltip_ = nullptr;
-  bool problem_ = false;  // as shown
+  // As shown.
+  ProgressSteps steps_{0, 1};
+  std::string text_shown_;
+  bool problem_ = false;
   std::wstring tip_;
 
   ProgressBand waiting_;  // what the next flush shows

@@ -11,16 +11,6 @@
 
 namespace {
 
-// A write with no flow control finishes at the line's pace; one that takes
-// longer than this has met a driver that no longer sends (an adapter that has
-// wedged, a terminal nobody reads). Generous enough for 1200 baud.
-DWORD WriteBoundMs(std::size_t size) {
-  constexpr std::size_t kBaseMs = 2000;
-  constexpr std::size_t kPerByteMs = 10;
-  const std::size_t bound = kBaseMs + kPerByteMs * size;
-  return bound > INFINITE - 1 ? INFINITE - 1 : static_cast<DWORD>(bound);
-}
-
 // What the driver held when the pending read completed is there already; the
 // bound only keeps a driver that miscounts from hanging the program.
 constexpr DWORD kDrainBoundMs = 1000;
@@ -35,11 +25,11 @@ HANDLE MakeEvent() {
   return event;
 }
 
-// Waits for an operation started on `port` with `overlapped`; when `bound_ms`
-// passes first, the operation is cancelled (and waited for, since it writes
-// into buffers that are the caller's). Returns the system's error, or
+// Waits for a read started on `port` with `overlapped`; when `bound_ms`
+// passes first, the read is cancelled (and waited for, since it writes into
+// buffers that are the caller's). Returns the system's error, or
 // ERROR_SUCCESS, and what was transferred.
-DWORD Finish(HANDLE port, OVERLAPPED& overlapped, DWORD bound_ms, DWORD& transferred) {
+DWORD AwaitRead(HANDLE port, OVERLAPPED& overlapped, DWORD bound_ms, DWORD& transferred) {
   transferred = 0;
   if (WaitForSingleObject(overlapped.hEvent, bound_ms) == WAIT_TIMEOUT) {
     CancelIoEx(port, &overlapped);
@@ -55,16 +45,16 @@ DWORD Finish(HANDLE port, OVERLAPPED& overlapped, DWORD bound_ms, DWORD& transfe
 }  // namespace
 
 Win32SerialControl::Win32SerialControl(DeviceResolver resolve_device, Win32WaitSet& waits,
-                                       std::function<void()> on_notification)
+                                       std::function<void()> on_notification,
+                                       OverlappedWriter& writer)
     : SerialControlBase(std::move(resolve_device), std::move(on_notification)),
       waits_(waits),
       read_event_(MakeEvent()),
-      write_event_(MakeEvent()) {}
+      sends_(writer, waits, [this](const std::string& reason) { OnSendFailed(reason); }) {}
 
 Win32SerialControl::~Win32SerialControl() {
   CloseDevice();
   CloseHandle(read_event_);
-  CloseHandle(write_event_);
 }
 
 void Win32SerialControl::Fail(const std::string& what, DWORD error) {
@@ -81,6 +71,7 @@ void Win32SerialControl::OpenDevice(const std::string& device) {
     Fail("the device cannot be opened", GetLastError());
   }
   SetTimeouts();
+  sends_.Attach(port_);
   read_wait_ = waits_.Add(read_event_, [this] { OnReadDone(); });
   if (!StartRead()) {
     Fail("cannot receive from " + PortText(), GetLastError());
@@ -102,6 +93,13 @@ void Win32SerialControl::CloseDevice() {
   if (port_ == INVALID_HANDLE_VALUE) {
     return;
   }
+  // What Output took goes out whole first: a line cut off by the close would
+  // reach the unit as a broken record.
+  sends_.Finish();
+  CloseHandles();
+}
+
+void Win32SerialControl::CloseHandles() {
   waits_.Remove(read_wait_);
   if (read_pending_) {
     // The read writes into this object: it must be over before the handle goes.
@@ -210,38 +208,19 @@ bool Win32SerialControl::Drain() {
     return false;
   }
   DWORD transferred = 0;
-  const DWORD error = Finish(port_, read_, kDrainBoundMs, transferred);
+  const DWORD error = AwaitRead(port_, read_, kDrainBoundMs, transferred);
   received_.append(buffer.data(), transferred);
   return error == ERROR_SUCCESS || error == WAIT_TIMEOUT;
 }
 
 void Win32SerialControl::Write(const std::string& bytes) {
-  if (bytes.empty()) {
-    return;
-  }
   if (bytes.size() > static_cast<std::size_t>(INT_MAX)) {
     throw PlatformError("cannot send to " + PortText() + ": too much at once");
   }
-  const auto size = static_cast<DWORD>(bytes.size());
-  OVERLAPPED write{};
-  write.hEvent = write_event_;
-  ResetEvent(write_event_);
-  DWORD error = ERROR_SUCCESS;
-  DWORD written = 0;
-  if (!WriteFile(port_, bytes.data(), size, nullptr, &write) &&
-      GetLastError() != ERROR_IO_PENDING) {
-    error = GetLastError();
-  } else {
-    error = Finish(port_, write, WriteBoundMs(bytes.size()), written);
-  }
-  if (error == WAIT_TIMEOUT || (error == ERROR_SUCCESS && written != size)) {
-    throw PlatformError("cannot send to " + PortText() + ": the line took " +
-                        std::to_string(written) + " of " + std::to_string(size) + " bytes");
-  }
-  if (error != ERROR_SUCCESS) {
-    // The device has gone: closed now, so that the failure is reported once.
+  if (std::optional<std::string> failed = sends_.Send(bytes)) {
+    // Closed now, so that the failure is reported once.
     Lose();
-    Fail("cannot send to " + PortText(), error);
+    throw PlatformError("cannot send to " + PortText() + ": " + *failed);
   }
 }
 
@@ -249,6 +228,19 @@ std::string Win32SerialControl::Read() {
   return std::exchange(received_, {});
 }
 
+void Win32SerialControl::OnSendFailed(const std::string& reason) {
+  // Nobody is sending just now to be told; the next Output finds the port
+  // closed. The reason is for whoever watches the debugger's output.
+  OutputDebugStringA(
+      ("TBX4_Download: cannot send to " + PortText() + ": " + reason + "; the port is closed\n")
+          .c_str());
+  Lose();
+}
+
 void Win32SerialControl::Lose() {
-  CloseDevice();
+  if (port_ == INVALID_HANDLE_VALUE) {
+    return;
+  }
+  sends_.Abandon();
+  CloseHandles();
 }

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "platform/shared/serial_control_base.h"
+#include "platform/win32/win32_overlapped_writer.h"
+#include "platform/win32/win32_send_queue.h"
 #include "platform/win32/win32_wait_set.h"
 
 // The serial port over the Win32 communications API, with overlapped I/O.
@@ -15,15 +17,19 @@
 // runs that wait set. Only the device operations are Win32's; the control's
 // rules are SerialControlBase's.
 //
-// A read or write that fails because the device has gone (cable or USB
-// adapter pulled) closes the port once: later operations fail as on any
-// closed port, without an error per pass of the pump.
+// Output returns once its bytes are queued (see Win32SendQueue); closing the
+// port lets them go out first. A read or write that fails (cable or USB
+// adapter pulled, a write cut short) closes the port once: the failure shows
+// to the Output that meets it, or to the pump, and later operations fail as
+// on any closed port, without an error per pass of the pump.
 class Win32SerialControl final : public SerialControlBase {
  public:
   // `waits` belongs to the thread that pumps this control's events, and
   // outlives it.
+  // `writer` makes the port's writes: Windows' own calls, or a test's.
   Win32SerialControl(DeviceResolver resolve_device, Win32WaitSet& waits,
-                     std::function<void()> on_notification);
+                     std::function<void()> on_notification,
+                     OverlappedWriter& writer = SystemOverlappedWriter());
   ~Win32SerialControl() override;
   Win32SerialControl(const Win32SerialControl&) = delete;
   Win32SerialControl& operator=(const Win32SerialControl&) = delete;
@@ -44,16 +50,18 @@ class Win32SerialControl final : public SerialControlBase {
   void OnReadDone();
   bool Drain();
   [[noreturn]] void Fail(const std::string& what, DWORD error);
+  void OnSendFailed(const std::string& reason);
   void Lose();
+  void CloseHandles();
 
   Win32WaitSet& waits_;
   HANDLE port_ = INVALID_HANDLE_VALUE;
   HANDLE read_event_ = nullptr;
-  HANDLE write_event_ = nullptr;
   OVERLAPPED read_{};
   char read_byte_ = 0;
   bool read_pending_ = false;
   Win32WaitSet::Id read_wait_ = 0;
   // Drained from the driver, not yet taken by Read.
   std::string received_;
+  Win32SendQueue sends_;
 };

@@ -27,43 +27,21 @@ bool TakesColumn(wchar_t c) {
 
 }  // namespace
 
-void Win32TextArea::SetText(const std::string& text) {
-  buffer_.Set(text);
-  // A replaced text is shown at once; only appends are batched.
-  Flush();
-}
-
-void Win32TextArea::Append(const std::string& bytes) {
-  if (bytes.empty()) {
+void Win32TextArea::Flush() {
+  const TextBuffer::Update update = buffer_.TakeUpdate();
+  if (!update.restart && update.bytes.empty()) {
     return;
   }
-  buffer_.Append(bytes);
-  if (!timer_running_) {
-    SetTimer(GetParent(edit_), timer_id_, kFlushDelayMs, nullptr);
-    timer_running_ = true;
-  }
-}
-
-void Win32TextArea::Flush() {
-  if (timer_running_) {
-    KillTimer(GetParent(edit_), timer_id_);
-    timer_running_ = false;
-  }
-  const TextBuffer::Update update = buffer_.TakeUpdate();
   if (update.restart) {
-    SetWindowTextW(edit_, L"");
     line_length_ = 0;
   }
-  if (!update.bytes.empty()) {
-    AddAtEnd(Broken(WideFromNarrow(WithLineBreaks(update.bytes, kEditLineBreak))));
-  }
+  Replace(update.restart, Broken(WideFromNarrow(WithLineBreaks(update.bytes, kEditLineBreak))));
 }
 
 void Win32TextArea::Relayout() {
   columns_ = MeasureColumns();
-  SetWindowTextW(edit_, L"");
   line_length_ = 0;
-  AddAtEnd(Broken(WideFromNarrow(WithLineBreaks(buffer_.Shown(), kEditLineBreak))));
+  Replace(true, Broken(WideFromNarrow(WithLineBreaks(buffer_.Shown(), kEditLineBreak))));
 }
 
 int Win32TextArea::MeasureColumns() const {
@@ -109,20 +87,22 @@ std::wstring Win32TextArea::Broken(const std::wstring& shown) {
   return broken;
 }
 
-void Win32TextArea::AddAtEnd(const std::wstring& text) {
-  if (text.empty()) {
-    return;
+void Win32TextArea::Replace(bool restart, const std::wstring& added) {
+  // No WM_SETREDRAW round this, and no repaint of the whole control after
+  // it: the control invalidates just what changed (for a download's batch,
+  // the end of one line) and paints it from the window's paint message, in
+  // one go however many edits came first. Whatever the user has selected
+  // or clicked on, new text goes at the very end, and the caret with it,
+  // which also scrolls the end into view.
+  if (restart) {
+    SetWindowTextW(edit_, L"");
   }
-  // One repaint for the batch, not one per line; and whatever the user has
-  // selected or clicked on, new text goes at the very end, and the caret with
-  // it, which also scrolls the end into view.
-  SendMessageW(edit_, WM_SETREDRAW, FALSE, 0);
-  SelectEnd(edit_);
-  SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
-  TrimControl();
-  SendMessageW(edit_, WM_SETREDRAW, TRUE, 0);
-  SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
-  InvalidateRect(edit_, nullptr, TRUE);
+  if (!added.empty()) {
+    SelectEnd(edit_);
+    SendMessageW(edit_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(added.c_str()));
+    TrimControl();
+    SendMessageW(edit_, EM_SCROLLCARET, 0, 0);
+  }
 }
 
 void Win32TextArea::TrimControl() {

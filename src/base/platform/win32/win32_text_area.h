@@ -6,8 +6,9 @@
 #include "platform/win32/win32_api.h"
 
 // One read-only text area: its bytes are kept in a TextBuffer and handed to
-// the edit control in batches, from a short timer of the owning window, since
-// a download appends a few bytes many times a second.
+// the edit control in batches, when the owning window says (see
+// Win32Window::ShowWaiting), since a download appends a few bytes many times
+// a second.
 //
 // A download writes a dot and a letter per line and no line break, so the
 // communications area gets one line of many kilobytes. The edit control lays
@@ -18,19 +19,18 @@
 // breaks are the control's alone; Text() holds the bytes exactly as appended.
 class Win32TextArea {
  public:
-  static constexpr UINT kFlushDelayMs = TextBuffer::kBatchDelayMs;
   // Fewest characters a paragraph of the control is given, however narrow.
   static constexpr int kMinColumns = 16;
 
-  // `timer_id` is the owner's timer that brings the batch: the owner calls
-  // Flush when it fires.
-  Win32TextArea(HWND edit, UINT_PTR timer_id) : edit_(edit), timer_id_(timer_id) {}
+  explicit Win32TextArea(HWND edit) : edit_(edit) {}
 
   // Every byte the area holds, shown or still waiting for the next batch.
   const std::string& Text() const { return buffer_.Text(); }
-  void SetText(const std::string& text);
-  void Append(const std::string& bytes);
-  // Hands what is waiting to the control now.
+  // A replaced text waits for the batch as appends do: clearing the control
+  // at once would redraw it right where the program is about to send.
+  void SetText(const std::string& text) { buffer_.Set(text); }
+  void Append(const std::string& bytes) { buffer_.Append(bytes); }
+  // Hands what is waiting to the control now, with one repaint.
   void Flush();
   // Lays out again what is shown, for the control's width and font now (after
   // a change of resolution).
@@ -42,12 +42,10 @@ class Win32TextArea {
   int MeasureColumns() const;
   // `shown` with a paragraph break wherever a line reaches columns_.
   std::wstring Broken(const std::wstring& shown);
-  void AddAtEnd(const std::wstring& text);
+  void Replace(bool restart, const std::wstring& added);
   void TrimControl();
 
   HWND edit_;
-  UINT_PTR timer_id_;
-  bool timer_running_ = false;
   TextBuffer buffer_;
   int columns_ = kMinColumns;
   int line_length_ = 0;  // characters of the control's last paragraph

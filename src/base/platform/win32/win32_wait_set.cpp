@@ -103,5 +103,6 @@ void Win32WaitSet::Run(Id id) {
   }
   // A copy: the callback may remove its own entry, and the function with it.
   const std::function<void()> callback = found->on_signalled;
+  ++runs_;
   callback();
 }

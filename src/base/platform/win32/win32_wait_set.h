@@ -35,6 +35,8 @@ class Win32WaitSet {
   bool Wait(Clock::time_point deadline, bool with_messages);
 
   std::size_t size() const { return entries_.size(); }
+  // How many callbacks have run, ever: whether a Wait ran any.
+  std::uint64_t Runs() const { return runs_; }
 
  private:
   struct Entry {
@@ -48,4 +50,5 @@ class Win32WaitSet {
 
   std::vector<Entry> entries_;
   Id next_id_ = 1;
+  std::uint64_t runs_ = 0;
 };

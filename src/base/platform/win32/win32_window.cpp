@@ -70,10 +70,12 @@ void Win32Window::SetTextColor(Label label, Color color) {
 
 void Win32Window::SetText(TextArea area, const std::string& text) {
   areas_.at(Index(area))->SetText(text);
+  ShowSoon();
 }
 
 void Win32Window::AppendText(TextArea area, const std::string& text) {
   areas_.at(Index(area))->Append(text);
+  ShowSoon();
 }
 
 void Win32Window::SetChecked(MenuItem item, bool checked) {
@@ -103,10 +105,12 @@ void Win32Window::SetCommandsEnabled(bool enabled) {
 
 void Win32Window::SetProgress(std::size_t done, std::size_t total) {
   band_.SetProgress(done, total);
+  ShowSoon();
 }
 
 void Win32Window::SetProgressText(const std::string& text, bool problem) {
   band_.SetText(text, problem);
+  ShowSoon();
 }
 
 void Win32Window::SetFileToolTip(const std::string& text) {
@@ -132,5 +136,38 @@ std::optional<PortDevices> Win32Window::ChooseDevices(const PortDevices&) {
 }
 
 void Win32Window::PumpEvents(Clock::time_point deadline) {
+  ShowIfDue();
   pump_.Pump(deadline);
+}
+
+// Repainting the areas and the band takes a Wine window far longer than the
+// program takes to answer a "G" with the next line. Shown at the start of a
+// pass of the pump, they are drawn while that line goes out, not between
+// the "G" and it; the pump leaves the window's messages (its repaints
+// included) for the next pass when the unit has just been heard. Not more
+// often than kShowInterval, though: nobody reads a log six times a second,
+// and an instant unit answers far faster than that.
+void Win32Window::ShowIfDue() {
+  if (show_waiting_ && Clock::now() - last_shown_ >= kShowInterval) {
+    ShowWaiting();
+  }
+}
+
+// The timer only brings a batch that no pass of the pump has: one set while
+// the program waits for nothing, or behind one shown a moment ago.
+void Win32Window::ShowSoon() {
+  if (!show_waiting_) {
+    show_waiting_ = true;
+    SetTimer(window_, kShowTimerId, static_cast<UINT>(kShowInterval.count()), nullptr);
+  }
+}
+
+void Win32Window::ShowWaiting() {
+  KillTimer(window_, kShowTimerId);
+  show_waiting_ = false;
+  for (const std::unique_ptr<Win32TextArea>& area : areas_) {
+    area->Flush();
+  }
+  band_.Flush();
+  last_shown_ = Clock::now();
 }

@@ -22,10 +22,6 @@ constexpr const wchar_t* kClassName = L"TBX4_Dld";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kExStyle = 0;
 
-UINT_PTR TimerFor(TextArea area) {
-  return 1 + Index(area);
-}
-
 void RegisterWindowClass(HINSTANCE instance, WNDPROC procedure) {
   WNDCLASSEXW window_class{};
   window_class.cbSize = sizeof(window_class);
@@ -91,7 +87,7 @@ void Win32Window::Build() {
                controls_.LabelWindow(Label::kFileName));
   for (std::size_t i = 0; i < areas_.size(); ++i) {
     const auto area = static_cast<TextArea>(i);
-    areas_.at(i) = std::make_unique<Win32TextArea>(controls_.AreaWindow(area), TimerFor(area));
+    areas_.at(i) = std::make_unique<Win32TextArea>(controls_.AreaWindow(area));
   }
   for (const ui::ControlSpec& entry : ui::kControls) {
     if (entry.kind == ui::ControlKind::kLabel) {
@@ -223,10 +219,8 @@ LRESULT Win32Window::ColorStatic(HDC dc, HWND control) {
 }
 
 void Win32Window::OnTimer(UINT_PTR timer) {
-  if (timer == Win32ProgressBand::kTimerId) {
-    band_.Flush();
-  } else if (timer >= 1 && timer <= areas_.size()) {
-    areas_.at(timer - 1)->Flush();
+  if (timer == kShowTimerId) {
+    ShowWaiting();
   }
 }
 
