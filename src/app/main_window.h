@@ -117,6 +117,7 @@ class TBX4_Dld {
   TimeSource& clock_;
   BackgroundWork& background_;
   const std::string program_dir_;
+  const std::string settings_dir_;
   SerialControl& comm1_;
   TBX4_Globals globals_;
 

@@ -2,17 +2,17 @@
 #include "platform/services/port_links.h"
 #include "ui/texts.h"
 
-// Writes what the technician assigned into the program folder's port links.
+// Writes what the technician assigned into the port links beside the settings.
 // The port in use is reopened when its device changed, as a port choice
 // would, so the next download goes where the menu says.
 void TBX4_Dld::AssignDevices_Click() {
-  const PortDevices current = ReadPortLinks(globals_.AppDir);
+  const PortDevices current = ReadPortLinks(settings_dir_);
   const std::optional<PortDevices> chosen = window_.ChooseDevices(current);
   if (!chosen || *chosen == current) {
     return;
   }
   try {
-    WritePortLinks(globals_.AppDir, *chosen);
+    WritePortLinks(settings_dir_, *chosen);
   } catch (const PlatformError& failure) {
     window_.MessageBox(ui::kAssignDevicesCannotWrite + std::string(failure.what()),
                        Icon::kExclamation);

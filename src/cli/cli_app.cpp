@@ -6,21 +6,26 @@
 #include "cli/json_report.h"
 #include "cli/port_argument.h"
 #include "cli/unit_run.h"
+#include "state/settings_folder.h"
 
 namespace cli {
 namespace {
 
 std::vector<UnitJob> JobsFor(const Request& request, const Environment& environment) {
+  // COMN is looked up where the window keeps its assignments; nothing is
+  // created or copied for that.
+  const std::string settings_dir = ChooseSettingsFolder(SettingsPlacesOf(environment.program_dir));
   std::vector<UnitJob> jobs;
   for (const std::string& port : request.ports) {
     UnitJob job;
     job.kind =
         request.command == Command::kFlash ? UnitJob::Kind::kFlash : UnitJob::Kind::kRevision;
     job.port = port;
-    job.device = DeviceForPort(port, environment.program_dir);
+    job.device = DeviceForPort(port, settings_dir);
     job.image = request.image;
     job.ack_required = request.ack_required;
     job.program_dir = environment.program_dir;
+    job.settings_dir = settings_dir;
     jobs.push_back(job);
   }
   return jobs;

@@ -11,7 +11,7 @@ namespace cli {
 
 // What tbx4-download runs on, from its main.
 struct Environment {
-  std::string program_dir;  // where ports/comN are looked up
+  std::string program_dir;  // the settings folder it names holds ports/comN
   UnitBackend& backend;
   StopSignals& stop_signals;
   std::FILE* out;

@@ -59,9 +59,9 @@ std::string PortKey(std::string_view port) {
   return number ? "COM" + std::to_string(*number) : std::string(port);
 }
 
-std::string DeviceForPort(const std::string& port, const std::string& program_dir) {
+std::string DeviceForPort(const std::string& port, const std::string& settings_dir) {
   if (const std::optional<int> number = ComPortNumber(port)) {
-    return DevicePathForPort(*number, program_dir);
+    return DevicePathForPort(*number, settings_dir);
   }
 #ifdef _WIN32
   return port;

@@ -21,7 +21,7 @@ std::string PortKey(std::string_view port);
 // (ports/comN beside the program, then the system's default), a device path
 // with its links resolved, so that two names of one device lock the same
 // device.
-std::string DeviceForPort(const std::string& port, const std::string& program_dir);
+std::string DeviceForPort(const std::string& port, const std::string& settings_dir);
 
 // Why `device` would not open, as far as the system tells without opening it.
 std::string WhyPortWontOpen(const std::string& device);

@@ -92,7 +92,8 @@ UnitResult UnitSession::RunCore() {
   const std::unique_ptr<SerialControl> device = backend_.MakeSerial(
       job_.device, [&window] { window.Deliver({EventKind::kSerialNotification}); });
   RecordedSerial serial(*device);
-  TBX4_Dld core(Platform{window, files, clock, background, job_.program_dir}, serial);
+  TBX4_Dld core(Platform{window, files, clock, background, job_.program_dir, job_.settings_dir},
+                serial);
   window.SetEventSink([&core](const WindowEvent& event) { core.Dispatch(event); });
 
   core_ = &core;

@@ -23,6 +23,7 @@ struct UnitJob {
   std::string image;
   bool ack_required = true;
   std::string program_dir;
+  std::string settings_dir;  // where ports/comN are
 };
 
 enum class UnitPhase { kOpening, kRunning, kFinished };

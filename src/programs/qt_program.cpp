@@ -2,12 +2,16 @@
 
 #include <QCoreApplication>
 
+#include "state/settings_folder.h"
+
 QtProgram::QtProgram(const std::string& program_dir, const SerialWrapper& wrap)
-    : window_(program_dir),
+    : program_dir_(program_dir),
+      settings_dir_(PrepareSettingsFolder(SettingsPlacesOf(program_dir))),
+      window_(settings_dir_),
       background_(&window_),
-      comm1_(program_dir, [this] { window_.Deliver({EventKind::kSerialNotification}); }),
+      comm1_(settings_dir_, [this] { window_.Deliver({EventKind::kSerialNotification}); }),
       wrapped_comm1_(wrap ? wrap(comm1_) : nullptr),
-      dld_(Platform{window_, files_, clock_, background_, program_dir},
+      dld_(Platform{window_, files_, clock_, background_, program_dir_, settings_dir_},
            wrapped_comm1_ ? *wrapped_comm1_ : comm1_) {
   window_.SetEventSink([this](const WindowEvent& event) { dld_.Dispatch(event); });
 }

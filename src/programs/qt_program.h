@@ -11,7 +11,8 @@
 #include "platform/services/std_text_files.h"
 
 // TBX4_Download on Qt: the window, the serial port and the program's logic,
-// wired together, living in `program_dir`. The program, its end-to-end tests
+// wired together, living in `program_dir` (its settings live where
+// state/settings_folder.h says). The program, its end-to-end tests
 // and its benchmarks all run it through here.
 class QtProgram {
  public:
@@ -35,6 +36,8 @@ class QtProgram {
   TBX4_Dld& Dld() { return dld_; }
 
  private:
+  const std::string program_dir_;
+  const std::string settings_dir_;
   StdTextFiles files_;
   SteadyTimeSource clock_;
   QtWindow window_;

@@ -1,14 +1,17 @@
 #include "programs/win32_program.h"
 
 #include "platform/services/device_names.h"
+#include "state/settings_folder.h"
 
 Win32Program::Win32Program(const std::string& program_dir)
-    : pump_(waits_),
+    : program_dir_(program_dir),
+      settings_dir_(PrepareSettingsFolder(SettingsPlacesOf(program_dir))),
+      pump_(waits_),
       window_(pump_),
       background_(waits_),
-      comm1_([program_dir](int port) { return DevicePathForPort(port, program_dir); }, waits_,
+      comm1_([this](int port) { return DevicePathForPort(port, settings_dir_); }, waits_,
              [this] { window_.Deliver({EventKind::kSerialNotification}); }),
-      dld_(Platform{window_, files_, clock_, background_, program_dir}, comm1_) {
+      dld_(Platform{window_, files_, clock_, background_, program_dir_, settings_dir_}, comm1_) {
   window_.SetEventSink([this](const WindowEvent& event) { dld_.Dispatch(event); });
 }
 

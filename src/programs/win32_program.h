@@ -29,6 +29,8 @@ class Win32Program {
   TBX4_Dld& Dld() { return dld_; }
 
  private:
+  const std::string program_dir_;
+  const std::string settings_dir_;
   StdTextFiles files_;
   SteadyTimeSource clock_;
   Win32WaitSet waits_;

@@ -14,7 +14,7 @@ constexpr std::size_t kSettingsFieldCount = 3;
 // file name is shown. Failures stay pending in the trap: the start-up reports
 // them together with the port's as one port warning.
 void TBX4_Dld::LoadSettings(ErrorTrap& trap) {
-  const std::string path = SettingsFilePath(globals_.AppDir);
+  const std::string path = SettingsFilePath(settings_dir_);
   trap.Try([&] { files_.OpenForReading(kSettingsHandle, path); });
   if (trap.Pending()) {
     // First run, or a file we cannot read: start again from the defaults.
@@ -54,7 +54,7 @@ void TBX4_Dld::ReadSettingsFields() {
 
 // Saving never reports anything: at shut-down there is nobody left to tell.
 void TBX4_Dld::SaveSettings() {
-  const std::string path = SettingsFilePath(globals_.AppDir);
+  const std::string path = SettingsFilePath(settings_dir_);
   ErrorTrap ignored;
   ignored.Try([&] { files_.Close(kSettingsHandle); });
   ignored.Try([&] { files_.OpenForReplacing(kSettingsHandle, path); });

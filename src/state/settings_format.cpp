@@ -106,7 +106,6 @@ std::string FormatSettingsLine(const std::vector<SettingValue>& values) {
   return line;
 }
 
-std::string SettingsFilePath(const std::string& app_dir) {
-  return app_dir + static_cast<char>(std::filesystem::path::preferred_separator) +
-         kSettingsFileName;
+std::string SettingsFilePath(const std::string& folder) {
+  return folder + static_cast<char>(std::filesystem::path::preferred_separator) + kSettingsFileName;
 }

@@ -16,5 +16,5 @@ std::vector<SettingValue> ParseSettingsFields(std::string_view line);
 // Joins values into one line, without its line ending.
 std::string FormatSettingsLine(const std::vector<SettingValue>& values);
 
-// Full path of the settings file in the program's directory.
-std::string SettingsFilePath(const std::string& app_dir);
+// Full path of the settings file in the folder that holds it.
+std::string SettingsFilePath(const std::string& folder);

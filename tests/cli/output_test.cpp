@@ -8,6 +8,7 @@
 #include "cli/cli_process.h"
 #include "cli/sim_units.h"
 #include "ui/texts.h"
+#include "unwritable_folder.h"
 
 namespace {
 
@@ -131,6 +132,34 @@ TEST(CliOutput, ComPortsMapAsInTheWindowAndTheSettingsFileIsLeftAlone) {
   EXPECT_EQ(fs::last_write_time(folder / "tbx4_dld.ini"), written);
   EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3)
       << "a file was left beside the program";
+}
+
+// Installed where the technician cannot write, the program finds COM1 where
+// the window keeps its assignments then: in the user's own folder.
+TEST(CliOutput, AnUnwritableProgramFolderLooksUpComPortsInTheUsersFolder) {
+  SimUnits units;
+  const fs::path folder = units.dir.Path() / "installed";
+  fs::create_directories(folder);
+  const fs::path program = folder / "tbx4-download";
+  fs::copy_file(CliProgram(), program);
+  const fs::path user_ports = units.dir.Path() / "config" / "tbx4-download" / "ports";
+  fs::create_directories(user_ports);
+  SimProcess unit((user_ports / "com1").string(), units.dir.File("com1.wire"), {});
+  const UnwritableFolder unwritable(folder);
+  if (!unwritable.Available()) {
+    GTEST_SKIP() << "no unwritable folder to be had here";
+  }
+
+  setenv("XDG_CONFIG_HOME", (units.dir.Path() / "config").c_str(), 1);
+  const CliResult run =
+      CliProcess({"flash", units.WriteImage(kImage), "--port", "COM1"}, false, program.string())
+          .Wait();
+  unsetenv("XDG_CONFIG_HOME");
+
+  EXPECT_EQ(run.exit_status, 0) << run.err;
+  EXPECT_EQ(unit.Wire(), WireOfDownload(kImage));
+  EXPECT_FALSE(fs::exists(user_ports.parent_path() / "tbx4_dld.ini"))
+      << "the command line keeps no settings";
 }
 
 }  // namespace

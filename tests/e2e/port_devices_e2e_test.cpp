@@ -10,11 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include <optional>
 
 #include "dialog_answerer.h"
 #include "e2e/e2e_harness.h"
@@ -23,6 +19,7 @@
 #include "qt_loop.h"
 #include "sim_process.h"
 #include "ui/texts.h"
+#include "unwritable_folder.h"
 
 namespace {
 
@@ -70,55 +67,25 @@ TEST(AssignDevices, ThePortInUseMovesToTheChosenDeviceAtOnce) {
 }
 
 // The folder of links made read-only for the time of a test, or a file
-// standing where it belongs. Root writes where the permissions say no, so
-// for root the folder is marked immutable instead, where the file system
-// allows it (Available() tells).
+// standing where it belongs.
 class UnwritablePorts {
  public:
   enum class Way { kFileInTheWay, kReadOnlyFolder };
 
-  UnwritablePorts(const fs::path& program_dir, Way way) : ports_(program_dir / "ports"), way_(way) {
-    if (way_ == Way::kFileInTheWay) {
-      std::ofstream(ports_) << "not a folder\n";
+  UnwritablePorts(const fs::path& program_dir, Way way) {
+    const fs::path ports = program_dir / "ports";
+    if (way == Way::kFileInTheWay) {
+      std::ofstream(ports) << "not a folder\n";
       return;
     }
-    fs::create_directory(ports_);
-    available_ =
-        geteuid() == 0
-            ? SetImmutable(true)
-            : (fs::permissions(ports_, fs::perms::owner_read | fs::perms::owner_exec), true);
+    fs::create_directory(ports);
+    folder_.emplace(ports);
   }
-  ~UnwritablePorts() {
-    if (way_ == Way::kReadOnlyFolder && available_) {
-      if (geteuid() == 0) {
-        SetImmutable(false);
-      } else {
-        fs::permissions(ports_, fs::perms::owner_all);
-      }
-    }
-  }
-  UnwritablePorts(const UnwritablePorts&) = delete;
-  UnwritablePorts& operator=(const UnwritablePorts&) = delete;
 
-  bool Available() const { return available_; }
+  bool Available() const { return !folder_ || folder_->Available(); }
 
  private:
-  bool SetImmutable(bool on) const {
-    const int fd = open(ports_.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) {
-      return false;
-    }
-    int flags = 0;
-    bool done = ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-    flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-    done = done && ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-    close(fd);
-    return done;
-  }
-
-  fs::path ports_;
-  Way way_;
-  bool available_ = true;
+  std::optional<UnwritableFolder> folder_;
 };
 
 TEST(AssignDevices, AFolderThatCannotTakeTheLinksSaysSoAndChangesNothing) {

@@ -46,15 +46,22 @@ std::string TempDir::Read(const std::string& name) const {
 Harness::Harness()
     : platform(faults),
       comm1(platform, faults),
-      dld(Platform{platform, platform.files, platform, platform, dir.Path().string()}, comm1) {
+      dld(Platform{platform, platform.files, platform, platform, dir.Path().string(),
+                   dir.Path().string()},
+          comm1) {
   platform.SetEventSink([this](const WindowEvent& event) { dld.Dispatch(event); });
 }
 
-Harness::Harness(const std::filesystem::path& program_dir)
+Harness::Harness(const std::filesystem::path& program_dir) : Harness(program_dir, program_dir) {}
+
+Harness::Harness(const std::filesystem::path& program_dir,
+                 const std::filesystem::path& settings_dir)
     : dir(program_dir),
       platform(faults),
       comm1(platform, faults),
-      dld(Platform{platform, platform.files, platform, platform, dir.Path().string()}, comm1) {
+      dld(Platform{platform, platform.files, platform, platform, dir.Path().string(),
+                   settings_dir.string()},
+          comm1) {
   platform.SetEventSink([this](const WindowEvent& event) { dld.Dispatch(event); });
 }
 

@@ -38,6 +38,8 @@ struct Harness {
   Harness();
   // Plays the program in an existing directory (see TempDir).
   explicit Harness(const std::filesystem::path& program_dir);
+  // Plays a program whose settings live in a folder apart from it.
+  Harness(const std::filesystem::path& program_dir, const std::filesystem::path& settings_dir);
 
   // Writes tbx4_dld.ini before the start-up reads it.
   void GivenSettings(const std::string& bytes) { dir.Write("tbx4_dld.ini", bytes); }

@@ -8,12 +8,14 @@
 #include "platform/window.h"
 
 // The narrow interfaces that the program's logic runs on, each with one job,
-// and the directory the program lives in. A backend provides the window and
-// the background work; the files and the clock are the same everywhere.
+// the directory the program lives in, and the one its settings live in. A
+// backend provides the window and the background work; the files and the
+// clock are the same everywhere.
 struct Platform {
   Window& window;
   TextFiles& files;
   TimeSource& clock;
   BackgroundWork& background;
-  std::string program_dir;  // of the executable, without a trailing separator
+  std::string program_dir;   // of the executable, without a trailing separator
+  std::string settings_dir;  // holds tbx4_dld.ini and ports/ (see state/settings_folder.h)
 };

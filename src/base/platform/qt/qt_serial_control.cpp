@@ -57,9 +57,9 @@ QSerialPort::FlowControl ToQt(FlowControl flow) {
 
 }  // namespace
 
-QtSerialControl::QtSerialControl(const std::string& program_dir,
+QtSerialControl::QtSerialControl(const std::string& settings_dir,
                                  std::function<void()> on_notification)
-    : QtSerialControl([program_dir](int port) { return DevicePathForPort(port, program_dir); },
+    : QtSerialControl([settings_dir](int port) { return DevicePathForPort(port, settings_dir); },
                       std::move(on_notification)) {}
 
 QtSerialControl::QtSerialControl(DeviceResolver resolve_device,

@@ -10,9 +10,9 @@
 // control's rules are SerialControlBase's.
 class QtSerialControl final : public SerialControlBase {
  public:
-  // program_dir is where the ports/comN links are looked up; on_notification
+  // settings_dir is where the ports/comN links are looked up; on_notification
   // runs whenever characters arrive.
-  QtSerialControl(const std::string& program_dir, std::function<void()> on_notification);
+  QtSerialControl(const std::string& settings_dir, std::function<void()> on_notification);
   // Any port number opens `resolve_device`'s answer instead.
   QtSerialControl(DeviceResolver resolve_device, std::function<void()> on_notification);
   ~QtSerialControl() override;

@@ -22,8 +22,8 @@ class QPushButton;
 // maps the Window operations onto widgets.
 class QtWindow : public QMainWindow, public Window {
  public:
-  // program_dir is where the port menu's hints look for ports/comN links.
-  explicit QtWindow(std::string program_dir, QWidget* parent = nullptr);
+  // settings_dir is where the port menu's hints look for ports/comN links.
+  explicit QtWindow(std::string settings_dir, QWidget* parent = nullptr);
   ~QtWindow() override;
 
   // Hands one event to the sink. Whatever escapes the handler is reported on
@@ -79,7 +79,7 @@ class QtWindow : public QMainWindow, public Window {
   void ShowProgress();
   void ProgressChanged(bool first_of_batch);
 
-  std::string program_dir_;
+  std::string settings_dir_;
   EventSink sink_;
 
   std::array<QPushButton*, CountOf<Button>()> buttons_{};

@@ -72,8 +72,8 @@ bool DevicePresent(const std::string& device) {
 
 }  // namespace
 
-QtWindow::QtWindow(std::string program_dir, QWidget* parent)
-    : QMainWindow(parent), program_dir_(std::move(program_dir)) {
+QtWindow::QtWindow(std::string settings_dir, QWidget* parent)
+    : QMainWindow(parent), settings_dir_(std::move(settings_dir)) {
   RegisterFontSubstitutes();
   setWindowTitle(ToQ(ui::kWindowCaption));
   BuildControls();
@@ -240,7 +240,7 @@ QAction* QtWindow::BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& entry) {
 
 void QtWindow::UpdatePortHints() {
   for (int port = kFirstPort; port <= kLastPort; ++port) {
-    const std::string device = DevicePathForPort(port, program_dir_);
+    const std::string device = DevicePathForPort(port, settings_dir_);
     const QString hint = ToQ(PortHint(port, device, DevicePresent(device)));
     QAction* item = menu_items_.at(Index(PortItem(port)));
     item->setToolTip(hint);

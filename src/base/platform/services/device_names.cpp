@@ -15,12 +15,12 @@ std::string DefaultDevicePath(int port) {
 #endif
 }
 
-std::string DevicePathForPort(int port, const std::string& program_dir) {
+std::string DevicePathForPort(int port, const std::string& settings_dir) {
 #ifdef _WIN32
-  (void)program_dir;
+  (void)settings_dir;
   return DefaultDevicePath(port);
 #else
-  const fs::path link = fs::path(program_dir) / "ports" / ("com" + std::to_string(port));
+  const fs::path link = fs::path(settings_dir) / "ports" / ("com" + std::to_string(port));
   std::error_code error;
   if (fs::exists(link, error)) {
     const fs::path device = fs::canonical(link, error);

@@ -11,11 +11,11 @@ inline constexpr const char* kStableDeviceFolder = "/dev/serial/by-id";
 std::string DefaultDevicePath(int port);
 
 // The device behind COMN. On Windows it is "COMN". Elsewhere it is
-// <program dir>/ports/comN when that exists (a link the user makes, without
+// <settings dir>/ports/comN when that exists (a link the user makes, without
 // root, to /dev/ttyUSB0 or the like), else the default device. Links are
 // resolved to the real device, so that two names for one device lock the
 // same device.
-std::string DevicePathForPort(int port, const std::string& program_dir);
+std::string DevicePathForPort(int port, const std::string& settings_dir);
 
 // The hint the port menu gives for COMN: "Com1 is /dev/ttyS0 (present)".
 std::string PortHint(int port, const std::string& device, bool present);

@@ -9,8 +9,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-fs::path LinkOf(const std::string& program_dir, int port) {
-  return fs::path(program_dir) / "ports" / ("com" + std::to_string(port));
+fs::path LinkOf(const std::string& settings_dir, int port) {
+  return fs::path(settings_dir) / "ports" / ("com" + std::to_string(port));
 }
 
 void Check(const std::error_code& error, const std::string& what) {
@@ -36,11 +36,11 @@ void RemoveLink(const fs::path& link) {
 
 }  // namespace
 
-PortDevices ReadPortLinks(const std::string& program_dir) {
+PortDevices ReadPortLinks(const std::string& settings_dir) {
   PortDevices devices;
   for (int port = kFirstPort; port <= kLastPort; ++port) {
     std::error_code error;
-    const fs::path target = fs::read_symlink(LinkOf(program_dir, port), error);
+    const fs::path target = fs::read_symlink(LinkOf(settings_dir, port), error);
     if (!error) {
       devices.at(static_cast<std::size_t>(port - kFirstPort)) = target.string();
     }
@@ -48,12 +48,12 @@ PortDevices ReadPortLinks(const std::string& program_dir) {
   return devices;
 }
 
-void WritePortLinks(const std::string& program_dir, const PortDevices& devices) {
+void WritePortLinks(const std::string& settings_dir, const PortDevices& devices) {
   std::error_code error;
-  fs::create_directories(fs::path(program_dir) / "ports", error);
-  Check(error, "cannot create " + (fs::path(program_dir) / "ports").string());
+  fs::create_directories(fs::path(settings_dir) / "ports", error);
+  Check(error, "cannot create " + (fs::path(settings_dir) / "ports").string());
   for (int port = kFirstPort; port <= kLastPort; ++port) {
-    const fs::path link = LinkOf(program_dir, port);
+    const fs::path link = LinkOf(settings_dir, port);
     const std::string& device = devices.at(static_cast<std::size_t>(port - kFirstPort));
     std::error_code unchanged;
     if (!device.empty() && fs::read_symlink(link, unchanged) == device && !unchanged) {
