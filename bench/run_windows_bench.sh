@@ -38,7 +38,7 @@ window_download() {
   before=$(ticks "$program")
   wall_start=$(date +%s.%N)
   drive click "Download TBX4"
-  drive wait-label 3 "Download Complete!" 3600 || fail "$name: the download did not complete"
+  drive wait-text Label3 3600 "Download Complete!" || fail "$name: the download did not complete"
   local wall cpu
   wall=$(echo "$(date +%s.%N) - $wall_start" | bc)
   cpu=$(cpu_seconds $(($(ticks "$program") - before)))

@@ -63,14 +63,15 @@ start_unit() {
 }
 
 failures=0
-# run WHAT COMMAND...: runs a test program; prints its tally, and the end of
-# its output when it fails.
+# run WHAT COMMAND...: runs a test program; prints its tally, its time and why
+# any scenario skipped, and the end of its output when it fails.
 run() {
-  local what=$1
+  local what=$1 started=$SECONDS tally skipped
   shift
   if "$@" >"$work/out" 2>&1; then
-    echo "$what: $(sed -n 's/^\[==========\] \(.* ran\).*/\1/p' "$work/out")," \
-      "$(grep -c '^\[  SKIPPED \] [A-Za-z]' "$work/out" || true) skipped"
+    tally=$(sed -n 's/^\[==========\] \(.* ran\).*/\1/p' "$work/out")
+    skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\{0,1\}, listed below:/, \1 skipped/p' "$work/out")
+    echo "$what: ${tally:-passed}$skipped, $((SECONDS - started)) s"
     grep -A1 ': Skipped$' "$work/out" | grep -v -e ': Skipped$' -e '^--$' | sed 's/^/  skipped: /' || true
   else
     echo "FAIL: $what" >&2

@@ -156,18 +156,14 @@ HWND ButtonWithText(HWND main, const std::string& text) {
   return nullptr;
 }
 
-HWND LabelControl(HWND main, Label label) {
+HWND ControlNamed(HWND main, const std::string& name) {
   for (const ui::ControlSpec& entry : ui::kControls) {
-    if (entry.kind == ui::ControlKind::kLabel && entry.label == label)
-      return ControlAt(main, entry.rect, L"Static");
-  }
-  return nullptr;
-}
-
-HWND TextAreaControl(HWND main, TextArea area) {
-  for (const ui::ControlSpec& entry : ui::kControls) {
-    if (entry.kind == ui::ControlKind::kTextArea && entry.area == area)
-      return ControlAt(main, entry.rect, L"Edit");
+    if (name != entry.name)
+      continue;
+    const wchar_t* const window_class = entry.kind == ui::ControlKind::kLabel      ? L"Static"
+                                        : entry.kind == ui::ControlKind::kTextArea ? L"Edit"
+                                                                                   : L"Button";
+    return ControlAt(main, entry.rect, window_class);
   }
   return nullptr;
 }

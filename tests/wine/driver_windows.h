@@ -6,8 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/controls.h"
-
 // Finding and reading the windows of the program under test from another
 // process, through the Win32 API alone: what the window driver needs.
 
@@ -25,10 +23,10 @@ std::vector<HWND> Children(HWND parent);
 // The program's main window, found by its caption.
 HWND MainWindow();
 HWND ButtonWithText(HWND main, const std::string& text);
-// A label or a text area is known by its place: the window puts it where the
-// layout says, converted at the window's resolution.
-HWND LabelControl(HWND main, Label label);
-HWND TextAreaControl(HWND main, TextArea area);
+// A control by its name in the layout ("Label3", "debug_box"). It is known by
+// its place: the window puts it where the layout says, converted at the
+// window's resolution.
+HWND ControlNamed(HWND main, const std::string& name);
 
 // A message box of the program: a dialog with the program's box caption.
 HWND MessageBoxWindow();

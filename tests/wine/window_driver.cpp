@@ -12,9 +12,9 @@
 //   enabled TEXT                1 or 0
 //   command ITEM                posts the command of the menu item whose
 //                               MenuItem value is ITEM
-//   label N                     the text of the label Label(N)
-//   wait-label N SECONDS TEXT   waits until that label reads TEXT
-//   text N                      the text of the text area TextArea(N)
+//   read NAME                   the text of the label or text area the layout
+//                               names NAME ("Label3", "debug_box")
+//   wait-text NAME SECONDS TEXT waits until that control reads TEXT
 //   wait-box SECONDS            a message box is there (answers as it appears)
 //   box SECONDS                 a message box's icon, buttons and text; then
 //                               dismisses it with Return
@@ -58,11 +58,6 @@ Reply Text(const std::wstring& text) {
 
 double Seconds(const std::string& text) {
   return std::strtod(text.c_str(), nullptr);
-}
-
-template <typename Enum>
-Enum Numbered(const std::string& text) {
-  return static_cast<Enum>(std::atoi(text.c_str()));
 }
 
 void PressReturn(HWND box) {
@@ -125,13 +120,13 @@ Reply Read(HWND control) {
   return control == nullptr ? Fail("no such control") : Text(TextOf(control));
 }
 
-Reply WaitLabel(HWND main, const std::string& number, double seconds, const std::string& text) {
-  HWND control = LabelControl(main, Numbered<Label>(number));
+Reply WaitText(HWND main, const std::string& name, double seconds, const std::string& text) {
+  HWND control = ControlNamed(main, name);
   if (control == nullptr)
-    return Fail("no such label");
+    return Fail("no such control");
   if (WaitUntil([&] { return TextOf(control) == WideFromNarrow(text); }, seconds))
     return Ok();
-  return Fail("the label reads \"" + NarrowFromWide(TextOf(control)) + "\"");
+  return Fail(name + " reads \"" + NarrowFromWide(TextOf(control)) + "\"");
 }
 
 // The commands that need no main window.
@@ -168,12 +163,10 @@ Reply RunOnWindow(HWND main, const std::vector<std::string>& args) {
     PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
     return Ok();
   }
-  if (command == "label" && operands == 1)
-    return Read(LabelControl(main, Numbered<Label>(args[1])));
-  if (command == "wait-label" && operands == 3)
-    return WaitLabel(main, args[1], Seconds(args[2]), args[3]);
-  if (command == "text" && operands == 1)
-    return Read(TextAreaControl(main, Numbered<TextArea>(args[1])));
+  if (command == "read" && operands == 1)
+    return Read(ControlNamed(main, args[1]));
+  if (command == "wait-text" && operands == 3)
+    return WaitText(main, args[1], Seconds(args[2]), args[3]);
   if (command == "cancel-dialog" && operands == 1)
     return CancelDialog(main, Seconds(args[1]));
   if (command == "close" && operands == 0) {

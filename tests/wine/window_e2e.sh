@@ -18,35 +18,14 @@ driver=$(realpath "$2")
 linux_build=$(realpath "$3")
 shift 3
 
+sim="$linux_build/tools/sim/tbx4-sim"
 work=$(mktemp -d "${TMPDIR:-/tmp}/tbx4-window-e2e.XXXXXX")
-display_pid=
+# shellcheck disable=SC2317  # for window-session.sh
+fail() { echo "FAIL: $*"; }
 # shellcheck source=tests/wine/wine-session.sh
 source "$here/wine-session.sh"
-
-# shellcheck disable=SC2317  # called by the trap
-cleanup() {
-  wine_session_stop
-  if [ -n "$display_pid" ]; then
-    kill "$display_pid" 2>/dev/null || true
-    wait "$display_pid" 2>/dev/null || true
-  fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-# A display of our own, on the first number nobody holds.
-start_display() {
-  local n
-  for n in $(seq 91 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-    display_pid=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.05; done
-    return 1
-  done
-  return 1
-}
+# shellcheck source=tests/wine/window-session.sh
+source "$here/window-session.sh"
 
 cmake --build "$linux_build" --target tbx4_wine_window_tests >/dev/null
 session=${TBX4_WINE_DIR:-$work/wine}

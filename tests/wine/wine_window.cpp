@@ -11,6 +11,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "ui/layout.h"
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -149,6 +151,24 @@ std::string WindowDriver::Number(double value) {
   std::ostringstream text;
   text << value;
   return text.str();
+}
+
+std::string WindowDriver::NameOf(Label label) {
+  for (const ui::ControlSpec& entry : ui::kControls) {
+    if (entry.kind == ui::ControlKind::kLabel && entry.label == label) {
+      return entry.name;
+    }
+  }
+  return "(no such label)";
+}
+
+std::string WindowDriver::NameOf(TextArea area) {
+  for (const ui::ControlSpec& entry : ui::kControls) {
+    if (entry.kind == ui::ControlKind::kTextArea && entry.area == area) {
+      return entry.name;
+    }
+  }
+  return "(no such text area)";
 }
 
 WindowProgram::WindowProgram(const std::string& folder, const std::optional<std::string>& settings)

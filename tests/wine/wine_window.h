@@ -53,15 +53,15 @@ class WindowDriver {
   bool Click(const std::string& button) { return Step({"click", button}); }
   bool Command(MenuItem item) { return Step({"command", Number(static_cast<int>(item))}); }
   bool WaitForLabel(Label label, const std::string& text, double seconds) {
-    return Step({"wait-label", Number(static_cast<int>(label)), Number(seconds), text}, seconds);
+    return Step({"wait-text", NameOf(label), Number(seconds), text}, seconds);
   }
   bool NoBox(double seconds) { return Step({"no-box", Number(seconds)}, seconds); }
   bool CancelDialog(double seconds) { return Step({"cancel-dialog", Number(seconds)}, seconds); }
   bool Close() { return Step({"close"}); }
   bool WaitUntilGone(double seconds) { return Step({"wait-gone", Number(seconds)}, seconds); }
 
-  std::string ReadLabel(Label label) { return Result({"label", Number(static_cast<int>(label))}); }
-  std::string ReadText(TextArea area) { return Result({"text", Number(static_cast<int>(area))}); }
+  std::string ReadLabel(Label label) { return Result({"read", NameOf(label)}); }
+  std::string ReadText(TextArea area) { return Result({"read", NameOf(area)}); }
   std::string Enabled(const std::string& button) { return Result({"enabled", button}); }
   // The next message box, dismissed with Return; nothing when none came.
   std::optional<SeenBox> Box(double seconds);
@@ -70,6 +70,9 @@ class WindowDriver {
   bool Step(const std::vector<std::string>& command, double seconds = 0);
   std::string Result(const std::vector<std::string>& command);
   static std::string Number(double value);
+  // The control's name in the layout, by which the driver finds it.
+  static std::string NameOf(Label label);
+  static std::string NameOf(TextArea area);
   bool ReadLine(std::string& line, double seconds);
 
   int to_driver_ = -1;
