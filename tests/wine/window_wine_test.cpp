@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -309,6 +310,7 @@ TEST_F(WineWindowTiming, ASilentUnitIsGivenHalfASecondToAnswer) {
   ASSERT_TRUE(sent) << unit.Wire();
   ASSERT_TRUE(Driver().Ask({"wait-box", "10"}, 10)) << Driver().LastFailure();
   const double waited = Seconds(Steady::now() - *sent).count();
+  std::printf("the warning came %.3f s after the unit had the command\n", waited);
   EXPECT_GE(waited, 0.45);
   EXPECT_LE(waited, 1.2);
   const std::optional<SeenBox> warning = Driver().Box(5);
@@ -345,6 +347,8 @@ TEST_F(WineWindowTiming, WithTheOptionOffTheLinesGoAQuarterSecondApart) {
   EXPECT_GE(sorted.front(), 0.24);
   EXPECT_LE(sorted.back(), 0.6) << "a stall";
   const double median = sorted[sorted.size() / 2];
+  std::printf("first byte to next: %.3f s at least, %.3f s median, %.3f s at most\n",
+              sorted.front(), median, sorted.back());
   EXPECT_GE(median, 0.245);
   EXPECT_LE(median, 0.30);
   // A dot for each wait, and no answer to show.
