@@ -67,7 +67,7 @@ window_download() {
     last=$size
     sleep 0.1
   done
-  if ! drive wait-label 3 "Download Complete!" 30; then
+  if ! drive wait-text Label3 30 "Download Complete!"; then
     fail "$name: the download did not complete; a box says: $(drive box 1)"
   fi
   local cpu server_cpu

@@ -1,89 +1,149 @@
 #include "cli/cli_process.h"
 
 #include <QJsonDocument>
+#include <algorithm>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <string_view>
 
 #include <fcntl.h>
 #include <pty.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 
 using Steady = std::chrono::steady_clock;
+namespace fs = std::filesystem;
 
-int OpenForChild(const std::string& path, int flags) {
-  const int fd = open(path.c_str(), flags, 0600);
-  if (fd < 0) {
-    _exit(126);
-  }
-  return fd;
+std::string Environment(const char* name) {
+  const char* const value = std::getenv(name);
+  return value == nullptr ? std::string() : std::string(value);
 }
 
-// Built before the fork: the child of a process with threads may only make
-// the simplest system calls before it runs the program.
-struct Command {
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  std::istringstream in(text);
+  for (std::string word; in >> word;) {
+    words.push_back(word);
+  }
+  return words;
+}
+
+CliTarget TargetFromEnvironment() {
+  CliTarget target;
+  target.launcher = Words(Environment("TBX4_CLI_LAUNCHER"));
+  target.program = Environment("TBX4_CLI_PROGRAM");
+  if (target.program.empty()) {
+    target.program = TBX4_DOWNLOAD_PATH;
+  }
+  target.com_link_prefix = Environment("TBX4_COM_LINK_PREFIX");
+  return target;
+}
+
+// The NUL-separated strings of a /proc file.
+std::vector<std::string> ProcStrings(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
   std::vector<std::string> strings;
-  std::vector<char*> argv;
-  std::vector<std::string> environment_strings;
-  std::vector<char*> environment;
-
-  Command(const std::string& program, const std::vector<std::string>& args) : strings{program} {
-    strings.insert(strings.end(), args.begin(), args.end());
-    for (std::string& arg : strings) {
-      argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    // A terminal that takes cursor movements, whatever the tests run under.
-    environment_strings.push_back("TERM=xterm");
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-      if (std::string_view(*variable).substr(0, 5) != "TERM=") {
-        environment_strings.emplace_back(*variable);
-      }
-    }
-    for (std::string& variable : environment_strings) {
-      environment.push_back(variable.data());
-    }
-    environment.push_back(nullptr);
+  for (std::string entry; std::getline(in, entry, '\0');) {
+    strings.push_back(entry);
   }
-};
-
-int ExitStatusOf(int status) {
-  if (WIFEXITED(status)) {
-    return WEXITSTATUS(status);
-  }
-  return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : -1;
+  return strings;
 }
+
+// The process that runs the Windows program `name` in this Wine prefix, the
+// newest if several do; `started` when there is none. Without wine32 it is
+// the very process that was started; with it, the 32-bit loader hands a
+// 64-bit program to a new process, and that is the one a signal must reach.
+pid_t WineProgramProcess(pid_t started, const std::string& name) {
+  const std::string prefix = "WINEPREFIX=" + Environment("WINEPREFIX");
+  pid_t found = started;
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
+    const std::string pid = entry.path().filename().string();
+    if (pid.find_first_not_of("0123456789") != std::string::npos) {
+      continue;
+    }
+    const std::vector<std::string> args = ProcStrings(entry.path() / "cmdline");
+    if (args.empty() || args[0].substr(args[0].find_last_of("/\\") + 1) != name) {
+      continue;
+    }
+    const std::vector<std::string> environment = ProcStrings(entry.path() / "environ");
+    if (std::find(environment.begin(), environment.end(), prefix) != environment.end()) {
+      found = std::max(found, static_cast<pid_t>(std::stol(pid)));
+    }
+  }
+  return found;
+}
+
+// A Windows program ends its lines with CR LF; the scenarios compare lines.
+std::string WithLinuxLineEnds(std::string text) {
+  for (std::size_t at = 0; (at = text.find("\r\n", at)) != std::string::npos;) {
+    text.erase(at, 1);
+  }
+  return text;
+}
+
+class OutputFile {
+ public:
+  explicit OutputFile(const std::string& path)
+      : fd_(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)) {
+    if (fd_ < 0) {
+      throw std::runtime_error("cannot write " + path);
+    }
+  }
+  ~OutputFile() { close(fd_); }
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+  int Fd() const { return fd_; }
+
+ private:
+  int fd_;
+};
 
 }  // namespace
 
+bool CliTarget::UnderWine() const {
+  return !launcher.empty() && fs::path(launcher[0]).filename().string().starts_with("wine");
+}
+
+double CliTarget::TimingAllowance() const {
+#ifdef TBX4_SANITIZED
+  constexpr double kSanitized = 3;
+#else
+  constexpr double kSanitized = 1;
+#endif
+  return kSanitized * (UnderWine() ? 5 : 1);
+}
+
+const CliTarget& Target() {
+  static const CliTarget target = TargetFromEnvironment();
+  return target;
+}
+
 std::string CliProgram() {
-  return TBX4_DOWNLOAD_PATH;
+  return Target().program;
 }
 
 CliProcess::CliProcess(const std::vector<std::string>& args, bool terminal,
-                       const std::string& program) {
+                       const std::string& program)
+    : program_(program.empty() ? CliProgram() : program), launched_(program.empty()) {
   int slave = -1;
   if (terminal && openpty(&terminal_, &slave, nullptr, nullptr, nullptr) != 0) {
     throw std::runtime_error("openpty failed");
   }
-  const std::string out_path = capture_.File("out");
-  const std::string err_path = capture_.File("err");
-  Command command(program.empty() ? CliProgram() : program, args);
+  std::vector<std::string> command = launched_ ? Target().launcher : std::vector<std::string>();
+  command.push_back(program_);
+  command.insert(command.end(), args.begin(), args.end());
+  const OutputFile out(capture_.File("out"));
+  const OutputFile err(capture_.File("err"));
   started_ = Steady::now();
-  pid_ = fork();
-  if (pid_ == 0) {
-    const int out = terminal ? slave : OpenForChild(out_path, O_WRONLY | O_CREAT | O_TRUNC);
-    dup2(out, STDOUT_FILENO);
-    dup2(OpenForChild(err_path, O_WRONLY | O_CREAT | O_TRUNC), STDERR_FILENO);
-    dup2(OpenForChild("/dev/null", O_RDONLY), STDIN_FILENO);
-    execve(command.argv[0], command.argv.data(), command.environment.data());
-    _exit(127);
-  }
+  // A terminal that takes cursor movements, whatever the tests run under.
+  child_ = std::make_unique<ChildProcess>(
+      command, ChildProcess::Streams{-1, terminal ? slave : out.Fd(), err.Fd()}, std::string(),
+      std::vector<std::string>{"TERM=xterm"});
   if (terminal) {
     close(slave);  // so that the reader sees the end once the program has gone
     terminal_reader_ = std::thread([this] { ReadTerminal(); });
@@ -91,10 +151,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args, bool terminal,
 }
 
 CliProcess::~CliProcess() {
-  if (pid_ > 0) {
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
-  }
+  child_.reset();
   if (terminal_reader_.joinable()) {
     terminal_reader_.join();
   }
@@ -115,30 +172,19 @@ void CliProcess::ReadTerminal() {
 }
 
 void CliProcess::Signal(int signal_number) const {
-  kill(pid_, signal_number);
+  if (launched_ && Target().UnderWine()) {
+    kill(WineProgramProcess(child_->Pid(), fs::path(program_).filename().string()), signal_number);
+  } else {
+    child_->Signal(signal_number);
+  }
 }
 
 CliResult CliProcess::Wait(std::chrono::milliseconds timeout) {
   CliResult result;
-  const Steady::time_point give_up = Steady::now() + timeout;
-  int status = 0;
-  rusage usage{};
-  while (wait4(pid_, &status, WNOHANG, &usage) == 0) {
-    if (Steady::now() >= give_up) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
-      status = -1;
-      break;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-  }
+  const ChildProcess::Exit exit = child_->Wait(timeout);
   result.wall = Steady::now() - started_;
-  const auto seconds = [](const timeval& time) {
-    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
-  };
-  result.cpu_seconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-  pid_ = -1;
-  result.exit_status = status == -1 ? -1 : ExitStatusOf(status);
+  result.exit_status = exit.status;
+  result.cpu_seconds = exit.cpu_seconds;
   if (terminal_reader_.joinable()) {
     terminal_reader_.join();
     result.out = terminal_output_;
@@ -146,6 +192,10 @@ CliResult CliProcess::Wait(std::chrono::milliseconds timeout) {
     result.out = capture_.Read("out");
   }
   result.err = capture_.Read("err");
+  if (launched_ && Target().UnderWine()) {
+    result.out = WithLinuxLineEnds(result.out);
+    result.err = WithLinuxLineEnds(result.err);
+  }
   return result;
 }
 

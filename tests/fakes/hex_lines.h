@@ -38,3 +38,22 @@ inline std::string Join(const std::vector<std::string>& lines, const std::string
   }
   return bytes;
 }
+
+// What a download of `lines` puts on the wire, up to the `count`th line sent:
+// the enter-download command and every line of three or more characters,
+// exactly as it is in the image.
+inline std::string WireOfFirstLines(const std::vector<std::string>& lines, std::size_t count) {
+  std::string wire = kEnterDownload;
+  for (std::size_t i = 0; i < lines.size() && count > 0; ++i) {
+    if (lines[i].size() >= 3) {
+      wire += lines[i];
+      --count;
+    }
+  }
+  return wire;
+}
+
+// What a whole download of `lines` puts on the wire, the final ";" included.
+inline std::string WireOfDownload(const std::vector<std::string>& lines) {
+  return WireOfFirstLines(lines, lines.size()) + ";";
+}

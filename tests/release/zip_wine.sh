@@ -87,7 +87,8 @@ else
 
   start_program "$work/locked-run"
   drive box 20 >/dev/null || fail "no setup box"
-  drive menu 0 1 || fail "the ComPort menu's Com2 could not be chosen"
+  # The ComPort menu's Com2 (MenuItem::kSetcomm2 is 2).
+  drive command 2 || fail "the ComPort menu's Com2 could not be chosen"
   drive no-box 2 || fail "a box appeared after choosing Com2"
   close_program
   expect_eq "settings in the user's local application data" \
@@ -101,7 +102,7 @@ else
   started+=("$program")
   if drive wait-window 30 >/dev/null && drive box 20 >/dev/null; then
     drive click "Get F/W Rev."
-    drive wait-label 2 "2.22;" 10 || fail "after a restart the revision came from $(drive label 2), not COM2's 2.22"
+    drive wait-text Label2 10 "2.22;" || fail "after a restart the revision came from $(drive read Label2), not COM2's 2.22"
     close_program
   else
     fail "the program did not start again"

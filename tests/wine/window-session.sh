@@ -1,9 +1,11 @@
 # shellcheck shell=bash disable=SC2154
-# Functions for driving the Windows window program under Wine and Xvfb
-# against the simulated unit. Source it from bash after wine-session.sh, with
-# $work (a scratch folder), $exe (TBX4_Download.exe), $driver (the window
-# driver) and $sim (the Linux tbx4-sim) set, and a fail function defined.
-# Every process it starts is ended by id when the caller exits.
+# Functions for running the Windows window program under Wine and Xvfb
+# against the simulated unit from bash: the display for the scenarios
+# (window_e2e.sh), and the steps of the benchmark (bench/run_windows_bench.sh).
+# Source it from bash after wine-session.sh, with $work (a scratch folder),
+# $exe (TBX4_Download.exe), $driver (the window driver) and $sim (the Linux
+# tbx4-sim) set, and a fail function defined. Every process it starts is
+# ended by id when the caller exits.
 
 started=()  # ids of every process started here
 
@@ -28,8 +30,21 @@ start_display() {
   return 1
 }
 
-# The driver's console output comes with Windows line ends.
-drive() { wine "$driver" "$@" | tr -d '\r'; }
+# One step of the driver (tests/wine/window_driver.cpp has the commands):
+# its results on standard output, one a line, and status 0 when the step
+# succeeded. Its answers come with Windows line ends.
+drive() {
+  local reply
+  reply=$( (IFS=$'\t' && printf '%s\n' "$*") | wine "$driver" 2>/dev/null | tr -d '\r')
+  case $reply in
+    ok) return 0 ;;
+    ok$'\t'*) printf '%s\n' "${reply#ok$'\t'}" | tr '\t' '\n' ;;
+    *)
+      echo "window_driver: ${reply#fail$'\t'}" >&2
+      return 1
+      ;;
+  esac
+}
 
 # A unit on a fresh pseudo-terminal, linked as COM1; its received bytes go to
 # $1. Other arguments go to the simulator.
@@ -97,9 +112,3 @@ end_program() {
 settings_for() {  # image path as the program sees it
   printf '1,"%s",#TRUE#\r\n' "$(winepath -w "$1" 2>/dev/null)"
 }
-
-# A text of the program's, as texts.h spells it (over several lines there).
-program_text() {
-  sed -n "/$1 =/,/;\$/p" "$root/src/base/ui/texts.h" | grep -o '"[^"]*"' | tr -d '"' | tr -d '\n'
-}
-

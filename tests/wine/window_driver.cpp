@@ -1,145 +1,63 @@
-// Drives the real TBX4_Download.exe through the Win32 API, as a test would
-// drive it by hand: finds the window by its title, presses its buttons, picks
-// menu items, reads its labels and answers its message boxes. It runs in the
-// same Wine session as the program; each call does one step and exits with 0
-// when the step succeeded, 1 when it did not, 2 on a usage error.
+// Drives the real TBX4_Download.exe through the Win32 API, as a technician
+// would drive it by hand: finds the window by its title, presses its buttons,
+// picks menu items, reads its labels and text areas, and reads and answers
+// its message boxes. It runs in the same Wine session as the program, and
+// takes one command a line on its standard input, its operands separated by
+// tabs; it answers each with one line, "ok" or "fail", and the results after
+// tabs (a tab, a line break or a backslash in a result comes as \t, \n, \r
+// or \\):
 //
-//   window_driver wait-window SECONDS     the main window is there
-//   window_driver click TEXT              posts a click on the button TEXT
-//   window_driver enabled TEXT            prints 1 or 0
-//   window_driver menu MENU ITEM          posts the command of item ITEM of menu MENU
-//   window_driver label N                 prints Label<N>'s text
-//   window_driver wait-label N TEXT SECONDS
-//   window_driver box SECONDS             prints a message box's text, then
-//                                         dismisses it with Return
-//   window_driver no-box SECONDS          no message box appears meanwhile
-//   window_driver close                   posts WM_CLOSE to the main window
-//   window_driver wait-gone SECONDS       the main window has gone
+//   wait-window SECONDS         the main window is there
+//   click TEXT                  posts a click on the button TEXT
+//   enabled TEXT                1 or 0
+//   command ITEM                posts the command of the menu item whose
+//                               MenuItem value is ITEM
+//   read NAME                   the text of the label or text area the layout
+//                               names NAME ("Label3", "debug_box")
+//   wait-text NAME SECONDS TEXT waits until that control reads TEXT
+//   wait-box SECONDS            a message box is there (answers as it appears)
+//   box SECONDS                 a message box's icon, buttons and text; then
+//                               dismisses it with Return
+//   no-box SECONDS              no message box appears meanwhile
+//   cancel-dialog SECONDS       cancels the dialog the window opens (the
+//                               file dialog)
+//   close                       posts WM_CLOSE to the main window
+//   wait-gone SECONDS           the main window has gone
 //
 // Clicks and commands are posted, never sent: a download runs inside the
 // button's handler, and the driver must be free to watch it meanwhile.
 #include <windows.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "driver_windows.h"
 #include "platform/win32/win32_menus.h"
 #include "platform/win32/win32_text.h"
-#include "ui/layout.h"
-#include "ui/texts.h"
 
 namespace {
 
-using std::chrono::steady_clock;
+struct Reply {
+  bool ok = true;
+  std::vector<std::string> results;
+};
 
-std::wstring TextOf(HWND window) {
-  // WM_GETTEXT, not GetWindowText: the latter does not ask another process's
-  // controls for their text.
-  const auto length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const auto copied =
-      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-  text.resize(static_cast<std::size_t>(copied));
-  return text;
+Reply Ok(std::vector<std::string> results = {}) {
+  return {true, std::move(results)};
 }
 
-std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
+Reply Fail(const std::string& why) {
+  return {false, {why}};
 }
 
-// Polls `done` until it holds or the time is up.
-bool WaitUntil(const std::function<bool()>& done, double seconds) {
-  const auto deadline = steady_clock::now() + std::chrono::duration<double>(seconds);
-  for (;;) {
-    if (done())
-      return true;
-    if (steady_clock::now() >= deadline)
-      return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+Reply Text(const std::wstring& text) {
+  return Ok({NarrowFromWide(text)});
 }
 
-HWND WaitFor(const std::function<HWND()>& find, double seconds) {
-  HWND found = nullptr;
-  WaitUntil([&] { return (found = find()) != nullptr; }, seconds);
-  return found;
-}
-
-HWND MainWindow() {
-  return FindWindowW(nullptr, WideFromNarrow(ui::kWindowCaption).c_str());
-}
-
-std::vector<HWND> Children(HWND parent) {
-  std::vector<HWND> children;
-  EnumChildWindows(
-      parent,
-      [](HWND child, LPARAM list) {
-        reinterpret_cast<std::vector<HWND>*>(list)->push_back(child);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&children));
-  return children;
-}
-
-HWND ButtonWithText(HWND main, const std::string& text) {
-  for (HWND child : Children(main)) {
-    if (_wcsicmp(ClassOf(child).c_str(), L"Button") == 0 && TextOf(child) == WideFromNarrow(text)) {
-      return child;
-    }
-  }
-  return nullptr;
-}
-
-// A label is known by its place: the window puts it where the layout says,
-// converted at the window's resolution.
-HWND LabelAt(HWND main, Label label) {
-  const UINT dpi = GetDpiForWindow(main);
-  for (const ui::ControlSpec& entry : ui::kControls) {
-    if (entry.kind != ui::ControlKind::kLabel || entry.label != label)
-      continue;
-    const int left = ui::TwipsToPixels(entry.rect.left, static_cast<int>(dpi));
-    const int top = ui::TwipsToPixels(entry.rect.top, static_cast<int>(dpi));
-    for (HWND child : Children(main)) {
-      RECT rect;
-      GetWindowRect(child, &rect);
-      MapWindowPoints(HWND_DESKTOP, main, reinterpret_cast<POINT*>(&rect), 2);
-      if (std::abs(rect.left - left) <= 2 && std::abs(rect.top - top) <= 2 &&
-          _wcsicmp(ClassOf(child).c_str(), L"Static") == 0) {
-        return child;
-      }
-    }
-  }
-  return nullptr;
-}
-
-// A message box of the program: a dialog with the program's box caption.
-HWND MessageBoxWindow() {
-  HWND box = nullptr;
-  while ((box = FindWindowExW(nullptr, box, L"#32770", nullptr)) != nullptr) {
-    if (TextOf(box) == WideFromNarrow(ui::kMessageBoxTitle) && IsWindowVisible(box))
-      return box;
-  }
-  return nullptr;
-}
-
-std::wstring MessageBoxText(HWND box) {
-  // The message is the box's static control that is not its icon.
-  std::wstring text;
-  for (HWND child : Children(box)) {
-    if (_wcsicmp(ClassOf(child).c_str(), L"Static") == 0) {
-      const std::wstring candidate = TextOf(child);
-      if (candidate.size() > text.size())
-        text = candidate;
-    }
-  }
-  return text;
+double Seconds(const std::string& text) {
+  return std::strtod(text.c_str(), nullptr);
 }
 
 void PressReturn(HWND box) {
@@ -152,148 +70,178 @@ void PressReturn(HWND box) {
   PostMessageW(target, WM_KEYUP, VK_RETURN, static_cast<LPARAM>(0xC01C0001));
 }
 
-void Print(const std::wstring& text) {
-  std::printf("%s\n", NarrowFromWide(text).c_str());
+Reply Box(double seconds) {
+  HWND box = WaitFor(MessageBoxWindow, seconds);
+  if (box == nullptr)
+    return Fail("no message box");
+  // The icon is read from the screen: give the box the time to paint it.
+  Sleep(150);
+  Reply reply =
+      Ok({MessageBoxIcon(box), MessageBoxButtons(box), NarrowFromWide(MessageBoxText(box))});
+  PressReturn(box);
+  if (!WaitUntil([&] { return !IsWindow(box); }, 5))
+    return Fail("the box did not close on Return");
+  return reply;
 }
 
-int Fail(const char* what) {
-  std::fprintf(stderr, "window_driver: %s\n", what);
-  return 1;
+Reply NoBox(double seconds) {
+  if (WaitUntil([] { return MessageBoxWindow() != nullptr; }, seconds))
+    return Fail("a message box appeared: " + NarrowFromWide(MessageBoxText(MessageBoxWindow())));
+  return Ok();
 }
 
-double Seconds(const char* text) {
-  return std::strtod(text, nullptr);
+Reply CancelDialog(HWND main, double seconds) {
+  HWND dialog = WaitFor([main] { return OtherDialogOf(main); }, seconds);
+  if (dialog == nullptr)
+    return Fail("no dialog");
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+  if (!WaitUntil([&] { return !IsWindow(dialog); }, 5))
+    return Fail("the dialog did not close");
+  return Ok();
 }
 
-int Usage() {
-  std::fprintf(stderr, "window_driver: see the comment at the top of window_driver.cpp\n");
-  return 2;
-}
-
-int Click(HWND main, const std::string& text) {
+Reply Click(HWND main, const std::string& text) {
   HWND button = ButtonWithText(main, text);
   if (button == nullptr)
     return Fail("no such button");
   PostMessageW(button, BM_CLICK, 0, 0);
-  return 0;
+  return Ok();
 }
 
-int Enabled(HWND main, const std::string& text) {
+Reply Enabled(HWND main, const std::string& text) {
   HWND button = ButtonWithText(main, text);
   if (button == nullptr)
     return Fail("no such button");
-  std::printf("%d\n", IsWindowEnabled(button) ? 1 : 0);
-  return 0;
+  return Ok({IsWindowEnabled(button) ? "1" : "0"});
 }
 
-// The item's command, as the window numbers it, from the layout the menus are
-// built from: Wine keeps a menu's items in the process that made it, so
-// another process cannot read them from its handle.
-int Menu(HWND main, int menu, int item) {
-  if (menu < 0 || static_cast<std::size_t>(menu) >= ui::kMenus.size())
-    return Fail("no such menu");
-  const ui::MenuSpec& spec = ui::kMenus[static_cast<std::size_t>(menu)];
-  if (item < 0 || static_cast<std::size_t>(item) >= spec.item_count)
-    return Fail("no such menu item");
-  const MenuItem chosen = ui::kMenuItems[spec.first_item + static_cast<std::size_t>(item)].item;
-  const int id = Win32Menus::kFirstId + static_cast<int>(chosen);
-  PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
-  return 0;
+Reply Read(HWND control) {
+  return control == nullptr ? Fail("no such control") : Text(TextOf(control));
 }
 
-// Label<N>'s control; nothing (and why, on stderr) when there is none.
-HWND LabelControl(HWND main, const char* number) {
-  const int n = std::atoi(number);
-  if (n < 1 || n > static_cast<int>(Label::kCount)) {
-    Fail("no such label");
-    return nullptr;
-  }
-  HWND control = LabelAt(main, static_cast<Label>(n - 1));
-  if (control == nullptr) {
-    Fail("label not found");
-  }
-  return control;
-}
-
-int ReadLabel(HWND main, const char* number) {
-  HWND control = LabelControl(main, number);
+Reply WaitText(HWND main, const std::string& name, double seconds, const std::string& text) {
+  HWND control = ControlNamed(main, name);
   if (control == nullptr)
-    return 1;
-  Print(TextOf(control));
-  return 0;
-}
-
-int WaitLabel(HWND main, const char* number, const std::string& text, double seconds) {
-  HWND control = LabelControl(main, number);
-  if (control == nullptr)
-    return 1;
+    return Fail("no such control");
   if (WaitUntil([&] { return TextOf(control) == WideFromNarrow(text); }, seconds))
-    return 0;
-  std::fprintf(stderr, "window_driver: label %s reads \"%s\"\n", number,
-               NarrowFromWide(TextOf(control)).c_str());
-  return 1;
+    return Ok();
+  return Fail(name + " reads \"" + NarrowFromWide(TextOf(control)) + "\"");
 }
 
-int Box(double seconds) {
-  HWND box = WaitFor(MessageBoxWindow, seconds);
-  if (box == nullptr)
-    return Fail("no message box");
-  Print(MessageBoxText(box));
-  PressReturn(box);
-  if (!WaitUntil([&] { return !IsWindow(box); }, 5))
-    return Fail("the box did not close on Return");
-  return 0;
-}
-
-int NoBox(double seconds) {
-  if (WaitUntil([] { return MessageBoxWindow() != nullptr; }, seconds)) {
-    Print(MessageBoxText(MessageBoxWindow()));
-    return Fail("a message box appeared");
-  }
-  return 0;
-}
-
-int Run(const std::vector<std::string>& args) {
+// The commands that need no main window.
+bool RunWithoutWindow(const std::vector<std::string>& args, Reply& reply) {
   const std::string& command = args[0];
   const std::size_t operands = args.size() - 1;
-  if (command == "box" && operands == 1)
-    return Box(Seconds(args[1].c_str()));
-  if (command == "no-box" && operands == 1)
-    return NoBox(Seconds(args[1].c_str()));
-  if (command == "wait-window" && operands == 1) {
-    return WaitFor(MainWindow, Seconds(args[1].c_str())) ? 0 : Fail("no main window");
+  if (command == "box" && operands == 1) {
+    reply = Box(Seconds(args[1]));
+  } else if (command == "wait-box" && operands == 1) {
+    reply = WaitFor(MessageBoxWindow, Seconds(args[1])) ? Ok() : Fail("no message box");
+  } else if (command == "no-box" && operands == 1) {
+    reply = NoBox(Seconds(args[1]));
+  } else if (command == "wait-window" && operands == 1) {
+    reply = WaitFor(MainWindow, Seconds(args[1])) ? Ok() : Fail("no main window");
+  } else if (command == "wait-gone" && operands == 1) {
+    reply = WaitUntil([] { return MainWindow() == nullptr; }, Seconds(args[1]))
+                ? Ok()
+                : Fail("the main window is still there");
+  } else {
+    return false;
   }
-  if (command == "wait-gone" && operands == 1) {
-    return WaitUntil([] { return MainWindow() == nullptr; }, Seconds(args[1].c_str()))
-               ? 0
-               : Fail("the main window is still there");
-  }
-  HWND main = MainWindow();
-  if (main == nullptr)
-    return Fail("no main window");
+  return true;
+}
+
+Reply RunOnWindow(HWND main, const std::vector<std::string>& args) {
+  const std::string& command = args[0];
+  const std::size_t operands = args.size() - 1;
   if (command == "click" && operands == 1)
     return Click(main, args[1]);
   if (command == "enabled" && operands == 1)
     return Enabled(main, args[1]);
-  if (command == "menu" && operands == 2) {
-    return Menu(main, std::atoi(args[1].c_str()), std::atoi(args[2].c_str()));
+  if (command == "command" && operands == 1) {
+    const int id = Win32Menus::kFirstId + std::atoi(args[1].c_str());
+    PostMessageW(main, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    return Ok();
   }
-  if (command == "label" && operands == 1)
-    return ReadLabel(main, args[1].c_str());
-  if (command == "wait-label" && operands == 3) {
-    return WaitLabel(main, args[1].c_str(), args[2], Seconds(args[3].c_str()));
-  }
+  if (command == "read" && operands == 1)
+    return Read(ControlNamed(main, args[1]));
+  if (command == "wait-text" && operands == 3)
+    return WaitText(main, args[1], Seconds(args[2]), args[3]);
+  if (command == "cancel-dialog" && operands == 1)
+    return CancelDialog(main, Seconds(args[1]));
   if (command == "close" && operands == 0) {
     PostMessageW(main, WM_CLOSE, 0, 0);
-    return 0;
+    return Ok();
   }
-  return Usage();
+  return Fail("unknown command or wrong number of operands: " + command);
+}
+
+Reply Run(const std::vector<std::string>& args) {
+  Reply reply;
+  if (RunWithoutWindow(args, reply))
+    return reply;
+  HWND main = MainWindow();
+  return main == nullptr ? Fail("no main window") : RunOnWindow(main, args);
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields(1);
+  for (const char c : line) {
+    if (c == '\t') {
+      fields.emplace_back();
+    } else if (c != '\r') {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
+std::string Escaped(const std::string& text) {
+  std::string escaped;
+  for (const char c : text) {
+    switch (c) {
+      case '\\':
+        escaped += "\\\\";
+        break;
+      case '\t':
+        escaped += "\\t";
+        break;
+      case '\r':
+        escaped += "\\r";
+        break;
+      case '\n':
+        escaped += "\\n";
+        break;
+      default:
+        escaped += c;
+    }
+  }
+  return escaped;
+}
+
+// One line of the standard input, without its line end; false at its end.
+bool ReadCommand(std::string& line) {
+  line.clear();
+  for (int c = std::getchar(); c != EOF; c = std::getchar()) {
+    if (c == '\n')
+      return true;
+    line.push_back(static_cast<char>(c));
+  }
+  return !line.empty();
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc < 2)
-    return Usage();
-  return Run(std::vector<std::string>(argv + 1, argv + argc));
+int main() {
+  for (std::string line; ReadCommand(line);) {
+    const Reply reply = Run(Fields(line));
+    std::string answer = reply.ok ? "ok" : "fail";
+    for (const std::string& result : reply.results) {
+      answer += '\t';
+      answer += Escaped(result);
+    }
+    std::printf("%s\n", answer.c_str());
+    std::fflush(stdout);
+  }
+  return 0;
 }
