@@ -63,9 +63,11 @@ inline constexpr const char* kImageFirstLineNot32 = ", first line is not a 32-by
 inline constexpr const char* kImageBadLine = " bad line";
 inline constexpr const char* kImageUnreadable = "The image cannot be read";
 
-// The port menu's hints: "Com1 is /dev/ttyS0 (present)".
+// The port menu's hints: "Com1 is /dev/ttyS0 (present)", "Com4 is COM4,
+// USB-SERIAL CH340 (COM4) (present)".
 inline constexpr const char* kPortHintLead = "Com";
 inline constexpr const char* kPortHintIs = " is ";
+inline constexpr const char* kPortHintNameSeparator = ", ";
 inline constexpr const char* kPortPresent = "present";
 inline constexpr const char* kPortNotPresent = "not present";
 
@@ -77,6 +79,8 @@ inline constexpr const char* kFalseText = "False";
 // The device assignment dialog.
 inline constexpr const char* kAssignDevicesTitle = "Assign Devices";
 inline constexpr const char* kAssignDevicesDefault = "Default (";
+inline constexpr const char* kDialogOk = "OK";
+inline constexpr const char* kDialogCancel = "Cancel";
 inline constexpr const char* kAssignDevicesCannotWrite =
     "The port assignments could not be saved: ";
 

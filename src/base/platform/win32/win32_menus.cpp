@@ -30,10 +30,6 @@ HMENU BuildPopup(const ui::MenuSpec& menu_spec, std::vector<ACCEL>& accelerators
   }
   for (std::size_t i = 0; i < menu_spec.item_count; ++i) {
     const ui::MenuItemSpec& entry = ui::kMenuItems.at(menu_spec.first_item + i);
-    // Port devices are the system's on Windows: its COM numbers already name them.
-    if (entry.linux_only) {
-      continue;
-    }
     if (entry.separator_before) {
       AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     }
@@ -89,11 +85,5 @@ std::optional<WindowEvent> Win32Menus::EventForCommand(int id) {
   if (value < static_cast<int>(MenuItem::kSetcomm1) || value >= static_cast<int>(MenuItem::kEnd)) {
     return std::nullopt;
   }
-  const auto item = static_cast<MenuItem>(value);
-  for (const ui::MenuItemSpec& entry : ui::kMenuItems) {
-    if (entry.item == item && !entry.linux_only) {
-      return ChoiceEvent(item);
-    }
-  }
-  return std::nullopt;
+  return ChoiceEvent(static_cast<MenuItem>(value));
 }

@@ -64,13 +64,32 @@ void Win32ProgressBand::Flush() {
   SendMessageW(bar_, PBM_SETRANGE32, 0, steps.total);
   SendMessageW(bar_, PBM_SETPOS, static_cast<WPARAM>(steps.done), 0);
   problem_ = band->problem;
-  SetWindowTextW(text_, WideFromNarrow(band->text).c_str());
+  text_shown_ = WideFromNarrow(band->text);
+  if (hinting_) {
+    return;
+  }
+  SetWindowTextW(text_, text_shown_.c_str());
   // The colour is the window's to give (WM_CTLCOLORSTATIC) when it repaints.
   InvalidateRect(text_, nullptr, TRUE);
 }
 
 Color Win32ProgressBand::TextColor() const {
-  return problem_ ? ui::kRed : static_cast<Color>(GetSysColor(COLOR_WINDOWTEXT));
+  return problem_ && !hinting_ ? ui::kRed : static_cast<Color>(GetSysColor(COLOR_WINDOWTEXT));
+}
+
+void Win32ProgressBand::ShowHint(const std::string& hint) {
+  hinting_ = true;
+  SetWindowTextW(text_, WideFromNarrow(hint).c_str());
+  InvalidateRect(text_, nullptr, TRUE);
+}
+
+void Win32ProgressBand::EndHint() {
+  if (!hinting_) {
+    return;
+  }
+  hinting_ = false;
+  SetWindowTextW(text_, text_shown_.c_str());
+  InvalidateRect(text_, nullptr, TRUE);
 }
 
 void Win32ProgressBand::SetFileToolTip(const std::string& text) {

@@ -27,6 +27,11 @@ class Win32ProgressBand {
   Color TextColor() const;
   void SetFileToolTip(const std::string& text);
 
+  // A menu item's hint, shown in place of the band's text while the item is
+  // highlighted; EndHint puts the band's own text back, as it stands by then.
+  void ShowHint(const std::string& hint);
+  void EndHint();
+
  private:
   void StartTimer(bool first_of_batch);
 
@@ -37,6 +42,8 @@ class Win32ProgressBand {
   HWND tooltip_ = nullptr;
   bool problem_ = false;  // as shown
   std::wstring tip_;
+  std::wstring text_shown_;  // the band's own text, also while a hint covers it
+  bool hinting_ = false;
 
   ProgressBand waiting_;  // what the next flush shows
 };

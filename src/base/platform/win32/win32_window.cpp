@@ -123,11 +123,6 @@ std::string Win32Window::FileName() {
   return file_name_;
 }
 
-// Windows' COM numbers are the system's own: there is nothing to assign.
-std::optional<PortDevices> Win32Window::ChooseDevices(const PortDevices&) {
-  return std::nullopt;
-}
-
 void Win32Window::PumpEvents(Clock::time_point deadline) {
   pump_.Pump(deadline);
 }
