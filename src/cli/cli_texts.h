@@ -80,6 +80,10 @@ inline constexpr const char* kOnePortOnly = "revision takes one --port";
 inline constexpr const char* kTakesNoPort = " sends nothing: it takes no --port";
 inline constexpr const char* kOptionNotFor = " does not apply to ";
 inline constexpr const char* kPortTwice = " is named twice";
+inline constexpr const char* kNameNotKept =
+    ": this name has letters outside the computer's language for non-Unicode programs, and "
+    "the disk keeps no short name for it; rename the file or its folder using plain letters, "
+    "or copy it to a folder such as C:\\TBX4";
 inline constexpr const char* kComOutOfRange =
     ": only COM1 to COM10 have a number; give any other port by its device path";
 

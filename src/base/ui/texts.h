@@ -84,4 +84,12 @@ inline constexpr const char* kDialogCancel = "Cancel";
 inline constexpr const char* kAssignDevicesCannotWrite =
     "The port assignments could not be saved: ";
 
+// A chosen or dropped file whose name the program cannot keep: its letters
+// are outside the system's code page and the disk offers no short name.
+inline constexpr const char* kFileNameNotKept =
+    "This file cannot be used: its name, or the name of a folder it is in, has letters outside "
+    "this computer's language for non-Unicode programs, and the disk keeps no short name for "
+    "it. Rename the file or the folder using plain letters, or copy the file to a folder such "
+    "as C:\\TBX4, and choose it again. The file chosen before stays chosen.";
+
 }  // namespace ui

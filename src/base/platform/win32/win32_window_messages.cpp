@@ -255,7 +255,7 @@ void Win32Window::OnActivate(WPARAM wparam) {
 }
 
 void Win32Window::OnDropFiles(HDROP drop) {
-  if (std::optional<std::string> file = DroppedFile(drop)) {
+  if (std::optional<std::string> file = DroppedFile(window_, drop)) {
     Deliver(WindowEvent{EventKind::kFileDropped, 0, std::move(*file)});
   }
 }
