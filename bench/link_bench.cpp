@@ -56,7 +56,9 @@ int main(int argc, char** argv) {
   Steady::time_point block_start = start;
   std::size_t sent = 0;
   for (; sent < lines; ++sent) {
-    if (!dld.SendCommand(line) || dld.WaitForAck()) {
+    const bool written = dld.SendCommand(line);
+    const bool unanswered = written && dld.WaitForAck();
+    if (!written || unanswered) {
       std::cerr << "line " << sent + 1 << " was not acknowledged\n";
       break;
     }

@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 
 seconds=${1:-30}
 build=build-fuzz
-targets=(fuzz_settings fuzz_receive)
+targets=(fuzz_settings fuzz_receive fuzz_image)
 
 if ! command -v clang >/dev/null || ! command -v clang++ >/dev/null; then
   echo "fuzz.sh: skipped, clang is not installed"
@@ -29,8 +29,9 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTBX4_FUZZ=ON -DTBX4_BACKEND=none >/dev/null
 cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 
-# The settings target writes tbx4_dld.ini twice per input: a memory-backed
-# directory runs it several times faster than a disk.
+# The settings target writes tbx4_dld.ini twice per input and the image target
+# writes its image once: a memory-backed directory runs them several times
+# faster than a disk.
 if [ -d /dev/shm ] && [ -w /dev/shm ]; then
   export TMPDIR=/dev/shm
 fi

@@ -110,6 +110,32 @@ TEST(ImageCheck, FolderChosenAsTheImageCannotBeRead) {
   EXPECT_TRUE(h.platform.ProgressBand().problem);
 }
 
+// The check reads the image on a stream of its own, away from the window; a
+// disk that fails it there is reported, and the download still goes ahead.
+TEST(ImageCheck, AnImageTheBackgroundReadCannotOpenOrReadIsReportedAndStillDownloads) {
+  const std::vector<std::string> image = Concat(Records(3), {kEndOfFileRecord});
+  for (const char* fault : {"OpenWholeFile", "ReadWholeFile"}) {
+    Harness h;
+    GivenTbx4(h);
+    h.dld.Form_Load();
+    h.faults.FailAlways(fault);
+    h.platform.QueueDialogAnswer(h.dir.Write("image.hex", Join(image)));
+    h.dld.SetFname_Click();
+    h.platform.RunUntilIdle();
+    EXPECT_EQ(h.platform.FileToolTip(), "The image cannot be read") << fault;
+    EXPECT_TRUE(h.platform.ProgressBand().problem) << fault;
+
+    h.platform.Deliver({EventKind::kDownloadClicked});
+    h.platform.RunUntilIdle();
+    EXPECT_EQ(h.Caption(Label::kStatus), "Download Complete!") << fault;
+    EXPECT_EQ(h.comm1.Wire(), kEnterDownload + Join(image, "") + ";") << fault;
+    // With no total counted beforehand, the lines sent are the total.
+    EXPECT_EQ(h.platform.ProgressBand().text, "Line 4 of 4") << fault;
+    EXPECT_EQ(h.dld.LastJob()->lines_in_image, 4u) << fault;
+    EXPECT_EQ(h.platform.EscapedFailures(), 0) << fault;
+  }
+}
+
 TEST(Progress, ShowsLinesAndTimeLeftAsTheDownloadGoes) {
   Harness h;
   GivenTbx4(h, 100ms);

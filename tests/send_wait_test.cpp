@@ -40,7 +40,8 @@ TEST(Wait, StatusTurnsRedOnlyAfterTheWarningIsClosed) {
   std::string status_while_box_open = "unset";
   h.platform.OnMessageBox(
       [&](const FakePlatform::Box&) { status_while_box_open = h.Caption(Label::kStatus); });
-  h.dld.WaitForAck();
+  const bool failed = h.dld.WaitForAck();
+  EXPECT_TRUE(failed);
   EXPECT_EQ(status_while_box_open, "");
 }
 

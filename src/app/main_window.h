@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "firmware/image_summary.h"
+#include "firmware/job_account.h"
 #include "platform/error_trap.h"
 #include "platform/platform.h"
 #include "platform/serial_control.h"
@@ -16,17 +18,17 @@
 // narrow interfaces of Platform and through SerialControl, so it runs the same
 // under every backend and under the test fakes.
 //
-// Members are defined beside their subsystem: start-up, shut-down and menus in
-// app/, the settings steps in state/, port control, receive and send in link/,
-// the download and the revision query in firmware/.
+// Members are defined beside their subsystem; each group below names the file
+// that defines it.
 class TBX4_Dld {
  public:
   TBX4_Dld(const Platform& platform, SerialControl& comm1);
 
+  // --- app/main_window.cpp ---
   // Routes one event of the window's queue to its handler.
   void Dispatch(const WindowEvent& event);
 
-  // The window's life.
+  // --- app/startup.cpp: the window's life ---
   void Form_Load();
   void Form_Unload();
   // The shut-down without the settings file, for a front end that keeps
@@ -34,10 +36,10 @@ class TBX4_Dld {
   // and the port is closed.
   void EndSession();
 
-  // User commands.
-  void Dload_TBX4_Click();
-  void GetRev_Click();
+  // --- app/menus.cpp: the file choice, the port menu and the option ---
   void SetFname_Click();
+  // A file dropped on the window is chosen as the file dialog would choose it.
+  void Form_DragDrop(const std::string& path);
   void Setcomm_Click(int port);  // Com1 to Com10 all do the same
   void Setcomm1_Click() { Setcomm_Click(1); }
   void Setcomm2_Click() { Setcomm_Click(2); }
@@ -50,19 +52,40 @@ class TBX4_Dld {
   void Setcomm9_Click() { Setcomm_Click(9); }
   void Setcomm10_Click() { Setcomm_Click(10); }
   void TBX4_Ack_Click();
-  // A file dropped on the window is chosen as the file dialog would choose it.
-  void Form_DragDrop(const std::string& path);
+
+  // --- app/port_devices.cpp ---
   // Linux only: which device each of Com1..Com10 stands for.
   void AssignDevices_Click();
 
-  // The serial port's receive notification.
+  // --- firmware/download.cpp ---
+  void Dload_TBX4_Click();
+
+  // --- firmware/revision.cpp ---
+  void GetRev_Click();
+
+  // --- link/receive.cpp: the serial port's receive notification ---
   void Comm1_OnComm();
 
-  // Talking to the unit. SendCommand returns false when the message could not
-  // be written (the user has been warned); WaitForAck returns true when the
-  // exchange failed.
+  // --- link/send.cpp: talking to the unit ---
+  // False when the message could not be written (the user has been warned).
   bool SendCommand(const std::string& text);
-  bool WaitForAck();
+  // True when the exchange failed: no "G" in time with acknowledgments
+  // required (the user has been warned), or the session ended in the wait.
+  [[nodiscard]] bool WaitForAck();
+
+  // --- firmware/job_account.cpp: what each job did, as data ---
+  // The newest download or revision query, running or ended; none before
+  // the first.
+  const std::optional<JobAccount>& LastJob() const { return job_; }
+  // Told once when a job ends, on the window's thread. A download ends as its
+  // handler returns, after everything it shows. A revision query ends when
+  // its send fails, as its answer is dispatched, or else, unanswered, when
+  // the next job begins or the session ends (interrupted if the unit had not
+  // yet had its time to answer). It runs inside the handler that ended the
+  // job, once nothing more is sent, never on the path of each line; whatever
+  // it throws is dropped, and the job's outcome stands.
+  using JobEndedListener = std::function<void(const JobAccount&)>;
+  void SetJobEndedListener(JobEndedListener listener) { job_ended_ = std::move(listener); }
 
   TBX4_Globals& Globals() { return globals_; }
   const std::string& RxBuffer() const { return rx_buffer_; }
@@ -76,41 +99,60 @@ class TBX4_Dld {
   static constexpr FileHandle kSettingsHandle = 1;
   static constexpr FileHandle kFirmwareHandle = 2;
 
-  // Settings file.
+  // --- state/settings_file.cpp ---
   void LoadSettings(ErrorTrap& trap);
   void WriteDefaultSettings(ErrorTrap& trap, const std::string& path);
   void ReadSettingsFields();
   void SaveSettings();
 
-  // Serial port.
+  // --- link/port_control.cpp ---
   void OpenPortAtStart(ErrorTrap& trap);
   void ReopenPort();
   void ClosePort();
-  void ApplyLineSettings(ErrorTrap& trap);
   void SetCommPortFrom(const SettingValue& port_number);
 
-  // Menus and the file choice.
+  // --- app/menus.cpp ---
   void ChooseImage(const std::string& path);
   void MarkPortMenu();
   void ClearPortMarks();
 
-  // Receive path.
+  // --- link/receive.cpp ---
   void HandleReply(const std::string& reply);
 
-  // Download.
+  // --- link/send.cpp ---
+  // Shows a warning box, and keeps its words in the running job's account.
+  void Warn(const std::string& text);
+
+  // --- firmware/download.cpp ---
+  // Which exchange of a download is on its way: 0 the enter-download command,
+  // N the Nth line sent; none for the closing ";".
+  using Exchange = std::optional<std::size_t>;
   void RunDownload();
   bool SendImageLine(const std::string& line);
-  bool SendOrFail(const std::string& text);
-  bool SendAndWait(const std::string& text);
+  bool SendOrFail(const std::string& text, Exchange exchange);
+  bool SendAndWait(const std::string& text, Exchange exchange);
   void SetStatus(const std::string& caption, Color color);
+  class CommandsHeld;
 
+  // --- firmware/revision.cpp ---
+  void TakeRevisionAnswer(const std::string& reply);
+  void EndQueryAtSessionEnd();
+
+  // --- firmware/job_account.cpp ---
+  void BeginJob(JobKind kind);
+  // The first outcome noted is the job's: what follows it is its aftermath.
+  void NoteOutcome(JobStatus status);
+  void EndJob();
+  bool QueryAwaitingAnswer() const;
+  Clock::time_point JobTime();
+
+  // --- firmware/image_check.cpp and firmware/progress.cpp ---
   // What the technician sees besides the status line: a summary of the chosen
   // image, then the progress of a download. Neither ever changes what is sent.
   void CheckImage();
   void StartProgress();
   void ShowLineSent();
   void ShowIfNeverAcknowledged();
-  class CommandsHeld;
 
   Window& window_;
   TextFiles& files_;
@@ -126,12 +168,8 @@ class TBX4_Dld {
   std::string rx_buffer_;
   std::size_t rx_scanned_ = 0;
 
-  struct DownloadProgress {
-    std::size_t done = 0;
-    std::size_t total = 0;
-    Clock::time_point started;
-  };
-  DownloadProgress progress_;
+  // When the running download's lines began, for the time left.
+  Clock::time_point progress_started_;
   int downloads_running_ = 0;
   std::size_t acks_received_ = 0;
   std::size_t acks_at_start_ = 0;
@@ -143,6 +181,10 @@ class TBX4_Dld {
     ImageSummary summary;
   };
   std::optional<CheckedImage> checked_image_;
+
+  std::optional<JobAccount> job_;
+  bool job_ended_told_ = false;
+  JobEndedListener job_ended_;
 
   // Set once the window has been closed: a download still running in a wait
   // then ends quietly, sending nothing and showing nothing.

@@ -21,11 +21,13 @@ void TBX4_Dld::Form_Load() {
 // Nothing here is reported: the window closes whatever fails.
 void TBX4_Dld::Form_Unload() {
   shut_down_ = true;
+  EndQueryAtSessionEnd();
   SaveSettings();
   ClosePort();
 }
 
 void TBX4_Dld::EndSession() {
   shut_down_ = true;
+  EndQueryAtSessionEnd();
   ClosePort();
 }

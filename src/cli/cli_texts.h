@@ -1,8 +1,8 @@
 #pragma once
 
-// Every text tbx4-download prints of its own. What the window shows (the
-// status captions, the unit's warnings, the progress line) comes from
-// ui/texts.h through the core and is printed as the core shows it.
+// Every text tbx4-download prints of its own. The unit's warnings and the
+// progress line come from the core (its account of the job, its progress
+// band) and are printed as the core gave them.
 namespace cli::text {
 
 inline constexpr const char* kProgramName = "tbx4-download";
@@ -98,6 +98,8 @@ inline constexpr const char* kPortBusy =
     "working";
 inline constexpr const char* kDriverSays = "; the driver says: ";
 inline constexpr const char* kInUseOrInvalid = "in use or invalid";
+inline constexpr const char* kLineSettingsRefused =
+    "the serial port refused the unit's line settings (4800 baud, 8N1, RTS on)";
 
 // Outcomes, in result lines and JSON ("status").
 inline constexpr const char* kComplete = "complete";

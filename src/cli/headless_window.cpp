@@ -1,9 +1,6 @@
 #include "cli/headless_window.h"
 
-#include <algorithm>
 #include <utility>
-
-#include "link/protocol.h"
 
 namespace cli {
 
@@ -17,28 +14,6 @@ void HeadlessWindow::Deliver(const WindowEvent& event) {
 
 void HeadlessWindow::SetCaption(Label label, const std::string& caption) {
   captions_.at(Index(label)) = caption;
-  if (label == Label::kRevision) {
-    ++revision_answers_;
-  }
-}
-
-// The core clears the communications window when a download starts and again
-// once the unit has entered download mode, so what is counted after that is
-// the answers to the image's lines.
-void HeadlessWindow::SetText(TextArea area, const std::string& text) {
-  if (area == TextArea::kDebugBox) {
-    acknowledgments_ =
-        static_cast<std::size_t>(std::count(text.begin(), text.end(), protocol::kAck));
-  }
-}
-
-void HeadlessWindow::AppendText(TextArea area, const std::string& text) {
-  if (area == TextArea::kDebugBox) {
-    acknowledgments_ +=
-        static_cast<std::size_t>(std::count(text.begin(), text.end(), protocol::kAck));
-  } else {
-    ++messages_sent_;  // the sent-command log gets one append per message
-  }
 }
 
 void HeadlessWindow::SetProgress(std::size_t done, std::size_t total) {
@@ -53,10 +28,6 @@ void HeadlessWindow::SetProgressText(const std::string& text, bool) {
   if (on_progress_) {
     on_progress_(progress_);
   }
-}
-
-void HeadlessWindow::MessageBox(const std::string& text, Icon) {
-  boxes_.push_back(text);
 }
 
 }  // namespace cli

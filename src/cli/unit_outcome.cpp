@@ -2,46 +2,50 @@
 
 #include "cli/cli_texts.h"
 #include "cli/port_argument.h"
-#include "ui/texts.h"
+#include "link/protocol.h"
 
 namespace cli {
 namespace {
 
-UnitStatus StatusOfDownload(HeadlessWindow& window, bool ended_by_stop) {
-  const std::string status_line = window.Caption(Label::kStatus);
-  if (status_line == ui::kDownloadComplete) {
-    return UnitStatus::kComplete;
+UnitStatus StatusOf(JobStatus status) {
+  switch (status) {
+    case JobStatus::kComplete:
+      return UnitStatus::kComplete;
+    case JobStatus::kNotIntelHex:
+      return UnitStatus::kNotIntelHex;
+    case JobStatus::kImageUnreadable:
+      return UnitStatus::kImageUnreadable;
+    case JobStatus::kNoAnswer:
+      return UnitStatus::kNoAnswer;
+    case JobStatus::kSendFailed:
+      return UnitStatus::kSendFailed;
+    case JobStatus::kInterrupted:
+      return UnitStatus::kInterrupted;
+    case JobStatus::kRunning:
+      break;
   }
-  if (status_line == ui::kNotIntelHex) {
-    return UnitStatus::kNotIntelHex;
-  }
-  if (status_line == ui::kDownloadFailed) {
-    return UnitStatus::kImageUnreadable;
-  }
-  if (status_line == ui::kCommError) {
-    // The last warning tells a line that went unanswered from one that could
-    // not be written.
-    const bool unwritten = !window.Boxes().empty() && window.Boxes().back() == ui::kSendWarning;
-    return unwritten ? UnitStatus::kSendFailed : UnitStatus::kNoAnswer;
-  }
-  // The session ended in a wait: the status line still says it is running.
-  return ended_by_stop ? UnitStatus::kInterrupted : UnitStatus::kUnexpected;
+  return UnitStatus::kUnexpected;  // the job ended without reaching an outcome
 }
 
-std::string MessageFor(UnitStatus status, const HeadlessWindow& window) {
+std::string MessageFor(UnitStatus status, const JobAccount& job,
+                       const std::vector<std::string>& failures) {
+  const bool query = job.kind == JobKind::kRevisionQuery;
   switch (status) {
     case UnitStatus::kNotIntelHex:
       return std::string(text::kNotIntelHexWhy) + text::kNothingSent;
     case UnitStatus::kImageUnreadable:
       return text::kUnreadableWhy;
     case UnitStatus::kNoAnswer:
+      // A line's missing answer has the window's warning; the query's has none.
+      return query ? text::kNoRevisionWhy + std::to_string(protocol::kRevisionAnswerTime.count()) +
+                         text::kSeconds
+                   : job.warning;
     case UnitStatus::kSendFailed:
-      return window.Boxes().empty() ? std::string() : window.Boxes().back();
+      return job.warning;
     case UnitStatus::kInterrupted:
       return text::kInterruptedWhy;
     case UnitStatus::kUnexpected:
-      return window.Failures().empty() ? std::string(text::kNoOutcomeWhy)
-                                       : window.Failures().back();
+      return failures.empty() ? std::string(text::kNoOutcomeWhy) : failures.back();
     case UnitStatus::kComplete:
     case UnitStatus::kPortUnavailable:
       break;
@@ -51,44 +55,22 @@ std::string MessageFor(UnitStatus status, const HeadlessWindow& window) {
 
 }  // namespace
 
-UnitResult FlashOutcome(HeadlessWindow& window, bool ended_by_stop) {
+UnitResult OutcomeOf(const JobAccount& job, const std::vector<std::string>& failures) {
   UnitResult result;
-  result.status = StatusOfDownload(window, ended_by_stop);
-  result.message = MessageFor(result.status, window);
-  const HeadlessWindow::Progress& progress = window.CurrentProgress();
-  result.lines_sent = progress.done;
-  result.lines_total = progress.total;
-  result.acknowledgments = window.Acknowledgments();
-  const bool cut_short = result.status == UnitStatus::kNoAnswer ||
-                         result.status == UnitStatus::kSendFailed ||
-                         result.status == UnitStatus::kInterrupted;
-  // The enter-download command is the first message; any later one is a line.
-  // A failure after the last line (the closing ";") names no line.
-  if (cut_short && progress.done < progress.total) {
-    result.failed_line = window.MessagesSent() > 1 ? progress.done + 1 : 0;
-  }
+  result.status = StatusOf(job.status);
+  result.message = MessageFor(result.status, job, failures);
+  result.lines_sent = job.lines_sent;
+  result.lines_total = job.lines_in_image;
+  result.acknowledgments = job.acknowledgments;
+  result.failed_line = job.failed_line;
+  result.revision = job.revision;
   return result;
 }
 
-UnitResult RevisionOutcome(HeadlessWindow& window, bool ended_by_stop) {
+UnitResult Interrupted() {
   UnitResult result;
-  if (window.RevisionAnswers() > 0) {
-    result.status = UnitStatus::kComplete;
-    // The label shows the answer up to its closing ";", which only ends it.
-    result.revision = window.Caption(Label::kRevision);
-    if (result.revision.ends_with(';')) {
-      result.revision.pop_back();
-    }
-  } else if (!window.Boxes().empty()) {
-    result.status = UnitStatus::kSendFailed;
-    result.message = window.Boxes().back();
-  } else if (ended_by_stop) {
-    result.status = UnitStatus::kInterrupted;
-    result.message = text::kInterruptedWhy;
-  } else {
-    result.status = UnitStatus::kNoAnswer;
-    result.message = text::kNoRevisionWhy + std::to_string(kRevisionWait.count()) + text::kSeconds;
-  }
+  result.status = UnitStatus::kInterrupted;
+  result.message = text::kInterruptedWhy;
   return result;
 }
 

@@ -1,24 +1,20 @@
 #pragma once
 
-#include <chrono>
+#include <string>
+#include <vector>
 
-#include "cli/headless_window.h"
 #include "cli/unit_status.h"
+#include "firmware/job_account.h"
 
 namespace cli {
 
-// How long the revision command waits for the unit's answer. The window
-// waits for none; a unit answers within milliseconds, and even at 4800 baud
-// the query and its answer take a few dozen.
-inline constexpr std::chrono::seconds kRevisionWait{2};
+// A unit's result from the core's own account of its job: a download or a
+// revision query, however it ended. `failures` are what escaped the core's
+// handlers, the newest last; they explain a job that reached no outcome.
+UnitResult OutcomeOf(const JobAccount& job, const std::vector<std::string>& failures);
 
-// The outcome of a download as the window showed it: the status line, the
-// warning boxes, the progress band and the communications window.
-// `ended_by_stop` tells that the session was ended under the download.
-UnitResult FlashOutcome(HeadlessWindow& window, bool ended_by_stop);
-
-// The outcome of a revision query: the revision label, or the warning box.
-UnitResult RevisionOutcome(HeadlessWindow& window, bool ended_by_stop);
+// The session was ended before its job began.
+UnitResult Interrupted();
 
 // A port that did not open; `driver_reason` is the driver's own words.
 UnitResult PortUnavailable(const std::string& device, const std::string& driver_reason);

@@ -4,8 +4,10 @@
 #include <utility>
 
 #include "app/main_window.h"
+#include "cli/cli_texts.h"
 #include "cli/recorded_serial.h"
 #include "cli/unit_outcome.h"
+#include "link/port_control.h"
 #include "link/protocol.h"
 #include "platform/services/std_text_files.h"
 
@@ -27,13 +29,14 @@ class ImmediateBackgroundWork final : public BackgroundWork {
 
 // The port is set up as the window's start-up sets it before opening it, so
 // that the line never shows the control's defaults, not even for the moment
-// between opening it and the core applying its settings.
+// between opening it and the core applying its settings. Unlike the window,
+// a unit that nobody watches does not go on with a line it could not set.
 void PrepareLine(SerialControl& serial) {
-  serial.SetSettings(protocol::kLineSettings);
-  serial.SetInputLen(protocol::kInputLenAll);
-  serial.SetRThreshold(protocol::kNotifyEveryByte);
-  serial.SetRTSEnable(true);
-  serial.SetHandshaking(protocol::kNoHandshaking);
+  ErrorTrap trap;
+  ApplyLineSettings(serial, trap);
+  if (trap.Pending()) {
+    throw PlatformError(text::kLineSettingsRefused);
+  }
 }
 
 }  // namespace
@@ -97,17 +100,28 @@ UnitResult UnitSession::RunCore() {
   window.SetEventSink([&core](const WindowEvent& event) { core.Dispatch(event); });
 
   core_ = &core;
-  UnitResult result;
-  if (!OpenPort(core, serial)) {
-    result = PortUnavailable(job_.device, serial.OpenFailure());
-  } else if (job_.kind == UnitJob::Kind::kFlash) {
-    result = Flash(core, window);
-  } else {
-    result = QueryRevision(core, window);
-  }
+  const UnitResult result = RunJob(core, serial, window);
   core.EndSession();
   core_ = nullptr;
   return result;
+}
+
+UnitResult UnitSession::RunJob(TBX4_Dld& core, RecordedSerial& serial, HeadlessWindow& window) {
+  if (!OpenPort(core, serial)) {
+    return PortUnavailable(job_.device, serial.OpenFailure());
+  }
+  if (stop_requested_) {
+    return Interrupted();
+  }
+  if (job_.kind == UnitJob::Kind::kFlash) {
+    Flash(core, window);
+  } else {
+    QueryRevision(core);
+  }
+  // A query still awaiting its answer ends here, with the session.
+  core.EndSession();
+  // No account at all would be a job that never began: no outcome either.
+  return OutcomeOf(core.LastJob().value_or(JobAccount{}), window.Failures());
 }
 
 bool UnitSession::OpenPort(TBX4_Dld& core, SerialControl& serial) {
@@ -123,30 +137,22 @@ bool UnitSession::OpenPort(TBX4_Dld& core, SerialControl& serial) {
   return serial.PortOpen();
 }
 
-UnitResult UnitSession::Flash(TBX4_Dld& core, HeadlessWindow& window) {
-  if (stop_requested_) {
-    core.EndSession();
-    return FlashOutcome(window, true);
-  }
+void UnitSession::Flash(TBX4_Dld& core, HeadlessWindow& window) {
   core.Globals().HexFileName = job_.image;
   core.Globals().AckRequired = job_.ack_required;
   window.SetCaption(Label::kFileName, job_.image);
   core.Dload_TBX4_Click();
-  return FlashOutcome(window, core.ShutDown());
 }
 
-UnitResult UnitSession::QueryRevision(TBX4_Dld& core, HeadlessWindow& window) {
-  if (stop_requested_) {
-    core.EndSession();
-    return RevisionOutcome(window, true);
-  }
+// The window waits for no answer; here the query waits as long as the core
+// gives the unit to answer, and then the session's end closes it.
+void UnitSession::QueryRevision(TBX4_Dld& core) {
   core.GetRev_Click();
-  const Clock::time_point deadline = Clock::now() + kRevisionWait;
-  while (window.RevisionAnswers() == 0 && window.Boxes().empty() && !core.ShutDown() &&
+  const Clock::time_point deadline = Clock::now() + protocol::kRevisionAnswerTime;
+  while (core.LastJob() && core.LastJob()->Running() && !core.ShutDown() &&
          Clock::now() < deadline) {
     backend_.Pump(deadline);
   }
-  return RevisionOutcome(window, core.ShutDown());
 }
 
 void UnitSession::EndCore() {

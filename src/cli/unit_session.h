@@ -15,6 +15,8 @@ class SerialControl;
 
 namespace cli {
 
+class RecordedSerial;
+
 struct UnitJob {
   enum class Kind { kFlash, kRevision };
   Kind kind = Kind::kFlash;
@@ -62,9 +64,10 @@ class UnitSession {
   // --- On the unit's thread ---
   void Run();
   UnitResult RunCore();
+  UnitResult RunJob(TBX4_Dld& core, RecordedSerial& serial, HeadlessWindow& window);
   bool OpenPort(TBX4_Dld& core, SerialControl& serial);
-  UnitResult Flash(TBX4_Dld& core, HeadlessWindow& window);
-  UnitResult QueryRevision(TBX4_Dld& core, HeadlessWindow& window);
+  void Flash(TBX4_Dld& core, HeadlessWindow& window);
+  void QueryRevision(TBX4_Dld& core);
   void EndCore();
 
   void PublishProgress(const HeadlessWindow::Progress& progress);

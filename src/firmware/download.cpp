@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "app/main_window.h"
 #include "hex/intel_hex.h"
 #include "link/protocol.h"
@@ -40,16 +42,19 @@ void TBX4_Dld::Dload_TBX4_Click() {
   }
   globals_.ReplyReceived = false;
   acks_at_start_ = acks_received_;
+  BeginJob(JobKind::kDownload);
   try {
     RunDownload();
   } catch (const PlatformError&) {
     // A file that cannot be opened or read ends the job without a box, but the
     // status must not go on saying that a download is running.
+    NoteOutcome(JobStatus::kImageUnreadable);
     ErrorTrap ignored;
     ignored.Try([&] { SetStatus(ui::kDownloadFailed, ui::kRed); });
   }
   ErrorTrap ignored;
   ignored.Try([&] { files_.Close(kFirmwareHandle); });
+  EndJob();
 }
 
 void TBX4_Dld::RunDownload() {
@@ -61,14 +66,18 @@ void TBX4_Dld::RunDownload() {
   std::string line = files_.ReadLine(kFirmwareHandle);
   if (!intel_hex::IsAcceptedFirstLine(line)) {
     SetStatus(ui::kNotIntelHex, ui::kRed);
+    NoteOutcome(JobStatus::kNotIntelHex);
     return;
   }
 
   StartProgress();
-  if (!SendAndWait(std::string(protocol::kEnterDownload))) {
+  if (!SendAndWait(std::string(protocol::kEnterDownload), 0)) {
     return;
   }
+  // The communications window starts afresh with the lines, and so does the
+  // account's count of their answers.
   window_.SetText(TextArea::kDebugBox, "");
+  job_->acknowledgments = 0;
   if (!SendImageLine(line)) {
     return;
   }
@@ -80,16 +89,20 @@ void TBX4_Dld::RunDownload() {
     }
   }
   SetStatus(ui::kDownloadComplete, ui::kRed);
-  if (SendOrFail(std::string(protocol::kEndOfDownload))) {
+  if (SendOrFail(std::string(protocol::kEndOfDownload), std::nullopt)) {
+    NoteOutcome(JobStatus::kComplete);
     ShowIfNeverAcknowledged();
   }
 }
 
 // The unit's answer to the end-of-file record is not awaited.
 bool TBX4_Dld::SendImageLine(const std::string& line) {
+  const std::size_t number = job_->lines_sent + 1;
   const bool awaited = intel_hex::DownloadRole(line) == intel_hex::LineRole::kSentAndAwaited;
-  const bool sent = awaited ? SendAndWait(line) : SendOrFail(line);
+  const bool sent = awaited ? SendAndWait(line, number) : SendOrFail(line, number);
   if (sent) {
+    job_->lines_sent = number;
+    job_->lines_in_image = std::max(job_->lines_in_image, number);
     ShowLineSent();
   }
   return sent;
@@ -98,16 +111,24 @@ bool TBX4_Dld::SendImageLine(const std::string& line) {
 // A message that cannot be written ends the download at once, after the one
 // warning the send has shown: going on would report a failed download as
 // complete.
-bool TBX4_Dld::SendOrFail(const std::string& text) {
+bool TBX4_Dld::SendOrFail(const std::string& text, Exchange exchange) {
   if (SendCommand(text)) {
     return true;
   }
+  job_->failed_line = exchange;
   SetStatus(ui::kCommError, ui::kRed);
   return false;
 }
 
-bool TBX4_Dld::SendAndWait(const std::string& text) {
-  return SendOrFail(text) && !WaitForAck();
+bool TBX4_Dld::SendAndWait(const std::string& text, Exchange exchange) {
+  if (!SendOrFail(text, exchange)) {
+    return false;
+  }
+  const bool exchange_failed = WaitForAck();
+  if (exchange_failed) {
+    job_->failed_line = exchange;
+  }
+  return !exchange_failed;
 }
 
 void TBX4_Dld::SetStatus(const std::string& caption, Color color) {

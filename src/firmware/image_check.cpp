@@ -1,4 +1,3 @@
-#include <fstream>
 #include <memory>
 #include <optional>
 
@@ -20,14 +19,18 @@ void TBX4_Dld::CheckImage() {
     return;
   }
 
+  // The work opens the image on a stream of its own: the window's thread may
+  // have the numbered handles open meanwhile, and the work may outlive this.
   auto summary = std::make_shared<std::optional<ImageSummary>>();
-  const auto work = [path, summary] {
-    std::ifstream image(path, std::ios::binary);
-    if (image) {
-      ImageSummary read = SummarizeImage(image);
-      if (!image.bad()) {
+  const auto work = [path, summary, open = files_.OpenerOfWholeFiles()] {
+    try {
+      const std::unique_ptr<std::istream> image = open(path);
+      ImageSummary read = SummarizeImage(*image);
+      if (!image->bad()) {
         *summary = std::move(read);
       }
+    } catch (const PlatformError&) {
+      // Left empty: the band says that the image cannot be read.
     }
   };
   const auto show = [this, check, path, summary] {

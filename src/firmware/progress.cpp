@@ -1,5 +1,5 @@
+#include <algorithm>
 #include <cstdio>
-#include <fstream>
 
 #include "app/main_window.h"
 #include "firmware/image_summary.h"
@@ -20,9 +20,15 @@ std::string FormatTimeLeft(Clock::duration left) {
   return text;
 }
 
-std::size_t CountLinesOf(const std::string& path) {
-  std::ifstream image(path, std::ios::binary);
-  return image ? CountLinesToSend(image) : 0;
+// An image that cannot be opened again has no total to show; the download
+// finds out for itself whether it can read it.
+std::size_t CountLinesOf(const TextFiles::WholeFileOpener& open, const std::string& path) {
+  try {
+    const std::unique_ptr<std::istream> image = open(path);
+    return CountLinesToSend(*image);
+  } catch (const PlatformError&) {
+    return 0;
+  }
 }
 
 std::string LineOf(std::size_t done, std::size_t total) {
@@ -35,26 +41,27 @@ std::string LineOf(std::size_t done, std::size_t total) {
 // download pressed before the check is done counts the lines itself, a plain
 // scan for line ends that takes a few milliseconds even for a large image.
 void TBX4_Dld::StartProgress() {
+  const std::string path = globals_.HexFileName.AsText();
+  job_->lines_in_image = checked_image_ && checked_image_->path == path
+                             ? checked_image_->summary.lines_to_send
+                             : CountLinesOf(files_.OpenerOfWholeFiles(), path);
   ErrorTrap ignored;
   ignored.Try([&] {
-    const std::string path = globals_.HexFileName.AsText();
-    const std::size_t total = checked_image_ && checked_image_->path == path
-                                  ? checked_image_->summary.lines_to_send
-                                  : CountLinesOf(path);
-    progress_ = {0, total, clock_.Now()};
-    window_.SetProgress(0, progress_.total);
-    window_.SetProgressText(LineOf(0, progress_.total), false);
+    progress_started_ = clock_.Now();
+    window_.SetProgress(0, job_->lines_in_image);
+    window_.SetProgressText(LineOf(0, job_->lines_in_image), false);
   });
 }
 
+// The account counts the lines; this only shows them.
 void TBX4_Dld::ShowLineSent() {
   ErrorTrap ignored;
   ignored.Try([&] {
-    const std::size_t done = ++progress_.done;
-    const std::size_t total = std::max(progress_.total, done);
+    const std::size_t done = job_->lines_sent;
+    const std::size_t total = job_->lines_in_image;
     std::string text = LineOf(done, total);
     if (done < total) {
-      const Clock::duration elapsed = clock_.Now() - progress_.started;
+      const Clock::duration elapsed = clock_.Now() - progress_started_;
       const auto left = elapsed * static_cast<double>(total - done) / static_cast<double>(done);
       text += ui::kProgressAbout +
               FormatTimeLeft(std::chrono::duration_cast<Clock::duration>(left)) + ui::kProgressLeft;
@@ -73,8 +80,7 @@ void TBX4_Dld::ShowIfNeverAcknowledged() {
   }
   ErrorTrap ignored;
   ignored.Try([&] {
-    window_.SetProgressText(
-        LineOf(progress_.done, std::max(progress_.total, progress_.done)) + ui::kNeverAcknowledged,
-        true);
+    window_.SetProgressText(LineOf(job_->lines_sent, job_->lines_in_image) + ui::kNeverAcknowledged,
+                            true);
   });
 }

@@ -1,3 +1,5 @@
+#include "link/port_control.h"
+
 #include "app/main_window.h"
 #include "link/protocol.h"
 #include "ui/texts.h"
@@ -28,12 +30,12 @@ void TBX4_Dld::SetCommPortFrom(const SettingValue& port_number) {
   comm1_.SetCommPort(*port);
 }
 
-void TBX4_Dld::ApplyLineSettings(ErrorTrap& trap) {
-  trap.Try([&] { comm1_.SetSettings(protocol::kLineSettings); });
-  trap.Try([&] { comm1_.SetInputLen(protocol::kInputLenAll); });
-  trap.Try([&] { comm1_.SetRThreshold(protocol::kNotifyEveryByte); });
-  trap.Try([&] { comm1_.SetRTSEnable(true); });
-  trap.Try([&] { comm1_.SetHandshaking(protocol::kNoHandshaking); });
+void ApplyLineSettings(SerialControl& port, ErrorTrap& trap) {
+  trap.Try([&] { port.SetSettings(protocol::kLineSettings); });
+  trap.Try([&] { port.SetInputLen(protocol::kInputLenAll); });
+  trap.Try([&] { port.SetRThreshold(protocol::kNotifyEveryByte); });
+  trap.Try([&] { port.SetRTSEnable(true); });
+  trap.Try([&] { port.SetHandshaking(protocol::kNoHandshaking); });
 }
 
 // The trap carries whatever failed earlier in the start-up too: any of it is
@@ -41,7 +43,7 @@ void TBX4_Dld::ApplyLineSettings(ErrorTrap& trap) {
 // being opened. A port that did open stays open on its number.
 void TBX4_Dld::OpenPortAtStart(ErrorTrap& trap) {
   trap.Try([&] { SetCommPortFrom(globals_.PortNumber); });
-  ApplyLineSettings(trap);
+  ApplyLineSettings(comm1_, trap);
   trap.Try([&] { comm1_.SetPortOpen(true); });
 
   if (trap.Pending()) {
@@ -82,7 +84,7 @@ void TBX4_Dld::ReopenPort() {
   }
 
   // The port is open: a line setting it refuses is not worth a warning.
-  ApplyLineSettings(trap);
+  ApplyLineSettings(comm1_, trap);
 }
 
 void TBX4_Dld::ClosePort() {

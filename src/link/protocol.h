@@ -34,6 +34,12 @@ inline constexpr std::string_view kRecordReplyPrefix = ":00";
 inline constexpr std::chrono::milliseconds kAckTimeout = 500ms;
 inline constexpr std::chrono::milliseconds kPaceTimeout = 250ms;
 
+// How long the revision query's answer may take. Nothing waits for it in the
+// window; it decides whether a query the session's end cut short had gone
+// unanswered or was interrupted. A unit answers within milliseconds, and even
+// at 4800 baud the query and its answer take a few dozen.
+inline constexpr std::chrono::seconds kRevisionAnswerTime = 2s;
+
 // Unconsumed received characters kept at most: a line that never sends "G" or
 // ";" must not grow memory without bound. No real reply comes near this.
 inline constexpr std::size_t kRxBufferLimit = 64 * 1024;

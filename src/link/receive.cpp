@@ -20,6 +20,9 @@ void TBX4_Dld::Comm1_OnComm() {
     if (c == protocol::kAck) {
       globals_.ReplyReceived = true;
       ++acks_received_;
+      if (job_ && job_->Running()) {
+        ++job_->acknowledgments;
+      }
       window_.AppendText(TextArea::kDebugBox, std::string(1, protocol::kAck));
       consumed = i + 1;
     } else if (c == protocol::kReplyEnd) {
@@ -41,7 +44,9 @@ void TBX4_Dld::Comm1_OnComm() {
 
 void TBX4_Dld::HandleReply(const std::string& reply) {
   if (std::string_view(reply).starts_with(protocol::kRevisionReplyPrefix)) {
-    window_.SetCaption(Label::kRevision, reply.substr(protocol::kRevisionReplyPrefix.size()));
+    const std::string answer = reply.substr(protocol::kRevisionReplyPrefix.size());
+    TakeRevisionAnswer(answer);
+    window_.SetCaption(Label::kRevision, answer);
   } else if (std::string_view(reply).starts_with(protocol::kRecordReplyPrefix)) {
     window_.AppendText(TextArea::kDebugBox, "\r\n");
   }

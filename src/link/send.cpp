@@ -7,6 +7,7 @@
 bool TBX4_Dld::SendCommand(const std::string& text) {
   window_.AppendText(TextArea::kTbx4Reply, text + "\r\n");
   if (shut_down_) {
+    NoteOutcome(JobStatus::kInterrupted);
     return false;  // the window has closed under a running download
   }
   ErrorTrap trap;
@@ -15,7 +16,8 @@ bool TBX4_Dld::SendCommand(const std::string& text) {
     return true;
   }
   trap.Clear();
-  trap.Try([&] { window_.MessageBox(ui::kSendWarning, Icon::kExclamation); });
+  trap.Try([&] { Warn(ui::kSendWarning); });
+  NoteOutcome(JobStatus::kSendFailed);
   return false;
 }
 
@@ -34,15 +36,26 @@ bool TBX4_Dld::WaitForAck() {
   }
   globals_.ReplyReceived = false;
   if (shut_down_) {
+    NoteOutcome(JobStatus::kInterrupted);
     return true;  // end the download quietly: nobody is left to tell
   }
 
   // The option may have been toggled during the wait: its value now decides.
   if (clock_.Now() - start >= timeout && globals_.AckRequired.IsTrue()) {
-    window_.MessageBox(ui::kNoReplyWarning, Icon::kExclamation);
+    Warn(ui::kNoReplyWarning);
     window_.SetCaption(Label::kStatus, ui::kCommError);
     window_.SetTextColor(Label::kStatus, ui::kRed);
+    NoteOutcome(JobStatus::kNoAnswer);
     return true;
   }
   return false;
+}
+
+// The words are kept before the box is shown: a box that cannot be shown
+// still leaves the reason in the account.
+void TBX4_Dld::Warn(const std::string& text) {
+  if (job_ && job_->Running()) {
+    job_->warning = text;
+  }
+  window_.MessageBox(text, Icon::kExclamation);
 }

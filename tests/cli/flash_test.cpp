@@ -182,3 +182,25 @@ TEST(CliFlash, AStopSignalEndsEveryUnitWhereItWas) {
 }
 
 }  // namespace
+
+namespace {
+
+// A stop while the revision query waits for its answer is the technician's
+// doing, not the unit's silence: the query was cut short before the unit had
+// its time to answer.
+TEST(CliRevision, AStopBeforeTheAnswerCameInterruptsTheQuery) {
+  SimUnits units;
+  const std::string port = units.Add({"--silent"});
+  CliProcess cli({"revision", "--port", port, "--json"});
+  ASSERT_TRUE(WaitForWire(units, 0, std::string(";TB00;TB73;TBV;").size()));
+  cli.Signal(SIGINT);
+  const CliResult run = cli.Wait(10s);
+
+  EXPECT_EQ(run.exit_status, 130) << run.err;
+  const auto json = JsonLines(run.out);
+  ASSERT_EQ(json.size(), 1u) << run.out;
+  EXPECT_EQ(Text(json[0], "status"), "interrupted");
+  EXPECT_FALSE(json[0].contains("revision"));
+}
+
+}  // namespace

@@ -48,6 +48,21 @@ void FakeTextFiles::Close(FileHandle handle) {
   faults_.Check("Close");
 }
 
+// The fakes run background work at once, on the test's own thread, so the
+// fault plan is never asked from two threads.
+TextFiles::WholeFileOpener FakeTextFiles::OpenerOfWholeFiles() const {
+  return [&faults = faults_, open = StdTextFiles::OpenerOfWholeFiles()](const std::string& path) {
+    faults.Check("OpenWholeFile");
+    std::unique_ptr<std::istream> stream = open(path);
+    try {
+      faults.Check("ReadWholeFile");
+    } catch (const PlatformError&) {
+      stream->setstate(std::ios::badbit);
+    }
+    return stream;
+  };
+}
+
 void FakeTextFiles::Replace(const std::string& temporary, const std::string& target) {
   faults_.Check("Replace");
   StdTextFiles::Replace(temporary, target);

@@ -25,6 +25,9 @@ class FakeTextFiles : public StdTextFiles {
   bool AtEnd(FileHandle handle) override;
   void WriteLine(FileHandle handle, const std::string& line) override;
   void Close(FileHandle handle) override;
+  // "OpenWholeFile" fails the opening; "ReadWholeFile" gives a stream whose
+  // first read fails, as a disk error would.
+  WholeFileOpener OpenerOfWholeFiles() const override;
 
  protected:
   void Replace(const std::string& temporary, const std::string& target) override;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <istream>
+#include <memory>
 #include <string>
 
 // Text files are opened on small numbered handles, one file per handle.
@@ -26,4 +29,13 @@ class TextFiles {
   virtual void WriteLine(FileHandle handle, const std::string& line) = 0;
   // Closing a handle that is not open does nothing.
   virtual void Close(FileHandle handle) = 0;
+
+  // Opens a whole file as a stream of its own, for work that reads an image
+  // away from the window while the numbered handles are in use there. Throws
+  // PlatformError when the file cannot be opened; a failure while reading
+  // shows in the stream's state.
+  using WholeFileOpener = std::function<std::unique_ptr<std::istream>(const std::string& path)>;
+  // The opener touches no numbered handle and holds nothing of this object,
+  // so it may run on any thread and outlive the object that gave it.
+  virtual WholeFileOpener OpenerOfWholeFiles() const = 0;
 };

@@ -6,14 +6,10 @@
 #include <utility>
 
 #include "platform/platform_error.h"
+#include "platform/qt/qt_text.h"
 #include "platform/services/device_names.h"
 
 namespace {
-
-std::string FromQ(const QString& text) {
-  const QByteArray bytes = text.toLocal8Bit();
-  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-}
 
 QSerialPort::Parity ToQt(Parity parity) {
   switch (parity) {
@@ -83,7 +79,7 @@ void QtSerialControl::Fail(const std::string& what) {
 }
 
 void QtSerialControl::OpenDevice(const std::string& device) {
-  port_.setPortName(QString::fromLocal8Bit(device.data(), static_cast<qsizetype>(device.size())));
+  port_.setPortName(ToQ(device));
   port_.clearError();
   if (!port_.open(QIODevice::ReadWrite)) {
     Fail("the device cannot be opened");

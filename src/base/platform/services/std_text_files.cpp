@@ -40,6 +40,22 @@ void StdTextFiles::Open(FileHandle handle, const std::string& path, std::ios::op
   files_[handle] = OpenFile{std::move(stream), "", false};
 }
 
+// A directory is refused as the handles refuse it, so that it reads as any
+// file that cannot be read.
+TextFiles::WholeFileOpener StdTextFiles::OpenerOfWholeFiles() const {
+  return [](const std::string& path) -> std::unique_ptr<std::istream> {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+      throw PlatformError("cannot open a directory: " + path);
+    }
+    auto stream = std::make_unique<std::ifstream>(path, std::ios::binary);
+    if (!stream->is_open()) {
+      throw PlatformError("cannot open " + path);
+    }
+    return stream;
+  };
+}
+
 void StdTextFiles::OpenForReading(FileHandle handle, const std::string& path) {
   Open(handle, path, std::ios::in);
 }

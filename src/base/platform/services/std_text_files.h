@@ -21,6 +21,7 @@ class StdTextFiles : public TextFiles {
   bool AtEnd(FileHandle handle) override;
   void WriteLine(FileHandle handle, const std::string& line) override;
   void Close(FileHandle handle) override;
+  WholeFileOpener OpenerOfWholeFiles() const override;
 
   bool IsOpen(FileHandle handle) const { return files_.count(handle) != 0; }
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A record file that several programs append to at the same moment: each
+// line lands whole, none is lost or interleaved, and the file is begun anew,
+// the old one kept under its date, once it has grown to a size nobody scrolls
+// through any more.
+struct RecordFile {
+  std::string folder;
+  std::string name;  // "tbx4_history.csv"
+  std::uintmax_t rotate_at = 10U * 1024U * 1024U;
+};
+
+// Appends `line` (whole, its line end included), after `header` when the file
+// is new. A file that has reached `rotate_at` is first renamed with `date`
+// ("tbx4_history-2026-12-08.csv", "...-2.csv" when that is taken). A line
+// that cannot be written whole leaves the file as it was. Throws
+// PlatformError, saying why, when the record cannot be written.
+void AppendRecordLine(const RecordFile& file, const std::string& header, const std::string& line,
+                      const std::string& date);
+
+// The file's path.
+std::string RecordPath(const RecordFile& file);
