@@ -80,7 +80,7 @@ wire_of_download() {
 foreign_dir="$work/固件目录"
 mkdir -p "$foreign_dir"
 cp "$image" "$foreign_dir/固件.hex"
-foreign_image=$(winepath -w "$foreign_dir/固件.hex" 2>/dev/null)
+foreign_image=  # as Windows names it, once the session is up
 
 scenario_cli_lists_the_ports_wine_presents() {
   local out
@@ -191,6 +191,7 @@ session=${TBX4_WINE_DIR:-$work/wine}
 mkdir -p "$session"
 start_display || { echo "no free X display for Xvfb"; exit 1; }
 wine_session_start "$session" || { echo "Wine session did not start"; exit 1; }
+foreign_image=$(winepath -w "$foreign_dir/固件.hex" 2>/dev/null)
 
 SECONDS=0
 scenario_cli_lists_the_ports_wine_presents
