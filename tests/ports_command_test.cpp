@@ -123,12 +123,4 @@ TEST_F(PortsListing, JsonIsOneObjectPerPortThenOnePerDevice) {
       << lines[12];
 }
 
-TEST(PortsListingEmpty, NoDevicesIsSaidInWords) {
-  TempDir dir;
-  ListedDevices none{{}, {}};
-  const std::string text = cli::PortsText(cli::SurveyPorts(dir.Path().string(), none));
-  EXPECT_NE(text.find("\nNo serial devices present.\n"), std::string::npos) << text;
-  EXPECT_EQ(LinesOf(cli::PortsJson(cli::SurveyPorts(dir.Path().string(), none))).size(), 10u);
-}
-
 }  // namespace

@@ -51,17 +51,4 @@ TEST(CliPorts, ATextAssignmentIsFollowedAndListed) {
   }
 }
 
-TEST(CliPorts, TheTextFormTellsEachPortAndSaysWhatIsAssigned) {
-  SimUnits units;
-  const fs::path program = units.dir.Path() / "tbx4-download";
-  fs::copy_file(CliProgram(), program);
-  fs::create_directories(units.dir.Path() / "ports");
-  units.WriteFile("ports/com1", "/dev/ttyUSB9\n");
-  const CliResult listed = CliProcess({"ports"}, false, program.string()).Wait();
-  EXPECT_EQ(listed.exit_status, 0) << listed.err;
-  EXPECT_EQ(listed.out.substr(0, listed.out.find('\n')),
-            "Com1 is /dev/ttyUSB9 (not present) - assigned");
-  EXPECT_NE(listed.out.find("\nCom10 is /dev/ttyS9 ("), std::string::npos) << listed.out;
-}
-
 }  // namespace
