@@ -32,12 +32,13 @@ done
 
 # Windows' own DLLs, compared without regard to case. msvcrt is the C runtime
 # every Windows since XP carries; api-ms-win-crt-* are the universal C
-# runtime's forwarders, part of Windows 10 and later.
+# runtime's forwarders, part of Windows 10 and later; setupapi lists the
+# serial ports as Device Manager names them.
 allowed_dll() {
   local name=${1,,}
   case "$name" in
     kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | shell32.dll | \
-      advapi32.dll | msvcrt.dll | ole32.dll | uxtheme.dll | api-ms-win-crt-*.dll)
+      advapi32.dll | setupapi.dll | msvcrt.dll | ole32.dll | uxtheme.dll | api-ms-win-crt-*.dll)
       return 0
       ;;
   esac

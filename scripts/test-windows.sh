@@ -32,7 +32,7 @@ if [ ! -f "$build/build.ninja" ] && [ ! -f "$build/Makefile" ]; then
     -DCMAKE_BUILD_TYPE=Release -DTBX4_BACKEND=win32
 fi
 cmake --build "$build" -j 2 --target tbx4_tests tbx4_win32_tests tbx4_win32_window_tests \
-  tbx4_window_driver tbx4-download
+  tbx4_window_driver tbx4_ports_driver tbx4-download
 [ -f "$linux_build/CMakeCache.txt" ] || cmake -S . -B "$linux_build"
 cmake --build "$linux_build" -j 2 --target tbx4-sim tbx4_cli_tests tbx4_wine_window_tests
 
@@ -118,6 +118,9 @@ run "build-windows.sh" scripts/build-windows.sh
 wine_session_stop
 run "TBX4_Download.exe scenarios" env TBX4_WINE_DIR="$session" tests/wine/window_e2e.sh \
   build-windows/x64/TBX4_Download.exe "$build/tests/wine/tbx4_window_driver.exe" "$linux_build"
+run "ports and file names end to end" env TBX4_WINE_DIR="$session" tests/wine/ports_e2e.sh \
+  build-windows/x64/TBX4_Download.exe "$build/tests/wine/tbx4_window_driver.exe" \
+  "$build/tests/wine/tbx4_ports_driver.exe" build-windows/x64/tbx4-download.exe "$linux_build"
 
 echo "Windows tests: $failures failure(s), ${SECONDS} s in all."
 [ "$failures" = 0 ]

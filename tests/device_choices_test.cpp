@@ -46,9 +46,9 @@ TEST(DeviceNames, TheStableNameIsTheByIdEntryLeadingToTheDevice) {
 
 TEST(DeviceChoices, DefaultFirstThenEachDevicePresentWithWhatTheSystemTells) {
   const std::vector<SerialDevice> present = {
-      {"/dev/serial/by-id/usb-FTDI", "FT232R USB UART", "FTDI", "A50285BI"},
-      {"/dev/ttyACM0", "", "", ""},
-      {"/dev/ttyUSB3", "", "Prolific", ""},
+      {"/dev/serial/by-id/usb-FTDI", "FT232R USB UART", "FTDI", "A50285BI", "0403:6001"},
+      {"/dev/ttyACM0", "", "", "", ""},
+      {"/dev/ttyUSB3", "", "Prolific", "", ""},
   };
   const PortChoices choices = DeviceChoices(3, present, "");
   ASSERT_EQ(choices.entries.size(), 4u);
@@ -68,8 +68,8 @@ TEST(DeviceChoices, TheCurrentAssignmentIsSelectedAndNeverLost) {
                   "on; the stable names are a Linux folder's";
 #endif
   FakeDevices devices;
-  const std::vector<SerialDevice> present = {{devices.stable, "FT232R USB UART", "", ""},
-                                             {devices.usb1, "", "", ""}};
+  const std::vector<SerialDevice> present = {{devices.stable, "FT232R USB UART", "", "", ""},
+                                             {devices.usb1, "", "", "", ""}};
 
   // Assigned by the device's other name: that entry, in the assignment's
   // spelling, so that OK alone changes nothing.

@@ -5,7 +5,9 @@
 
 #include <filesystem>
 
+#include "fakes/assignment_files.h"
 #include "fakes/harness.h"
+#include "platform/services/port_links.h"
 #include "platform/services/std_text_files.h"
 #include "ui/texts.h"
 
@@ -51,12 +53,20 @@ TEST(PortWarning, AMangledPortKeepsFortyCharactersOfItsValue) {
             "Comm " + std::string(40, 'y') + "... in use or invalid. Please choose another port");
 }
 
+// An adapter as each system names it.
+#ifdef _WIN32
+constexpr const char* kAdapter = "\\\\.\\COM15";
+#else
+constexpr const char* kAdapter = "/dev/ttyUSB7";
+#endif
+
 struct Devices : testing::Test {
   Devices() {
     h.comm1.AddPort(2);
     h.GivenSettings("2,\"x\",#TRUE#\r\n");
     h.dld.Form_Load();
   }
+  ~Devices() override { RemoveAssignmentFiles(h.dir.Path()); }
   PortDevices Assign(int port, const std::string& device) {
     PortDevices devices;
     devices.at(static_cast<std::size_t>(port - 1)) = device;
@@ -66,36 +76,36 @@ struct Devices : testing::Test {
   Harness h;
 };
 
-TEST_F(Devices, OkWritesTheLinksAndReopensThePortInUse) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the links are symbolic links, which Windows programs cannot rely on; "
-                  "COM numbers are the system's own there";
-#endif
+TEST_F(Devices, OkWritesTheAssignmentsAndReopensThePortInUse) {
   const int before = Openings();
-  h.platform.QueueDevicesAnswer(Assign(2, "/dev/ttyUSB7"));
+  h.platform.QueueDevicesAnswer(Assign(2, kAdapter));
   h.platform.Deliver({EventKind::kAssignDevicesChosen});
-  EXPECT_EQ(fs::read_symlink(h.dir.Path() / "ports" / "com2"), "/dev/ttyUSB7");
+  EXPECT_EQ(ReadPortAssignment(h.dir.Path().string(), 2), kAdapter);
+#ifdef _WIN32
+  // A text file: links need rights a technician does not have.
+  EXPECT_EQ(ReadAssignmentFile(h.dir.Path(), 2), std::string(kAdapter) + "\r\n");
+#else
+  EXPECT_EQ(fs::read_symlink(h.dir.Path() / "ports" / "com2"), kAdapter);
+#endif
   EXPECT_GT(Openings(), before);  // closed and opened again, as a port choice does
 
-  // The dialog starts from what the folder says; the default removes the link.
+  // The dialog starts from what the folder says; the default removes the
+  // assignment.
   h.platform.QueueDevicesAnswer(PortDevices{});
   h.platform.Deliver({EventKind::kAssignDevicesChosen});
-  EXPECT_EQ(h.platform.DevicesShown(), Assign(2, "/dev/ttyUSB7"));
-  EXPECT_FALSE(fs::exists(fs::symlink_status(h.dir.Path() / "ports" / "com2")));
+  EXPECT_EQ(h.platform.DevicesShown(), Assign(2, kAdapter));
+  EXPECT_EQ(ReadPortAssignment(h.dir.Path().string(), 2), std::nullopt);
+  EXPECT_EQ(ReadAssignmentFile(h.dir.Path(), 2), "");
 }
 
 TEST_F(Devices, AnotherPortOrACancelLeavesThePortInUseAlone) {
-#ifdef _WIN32
-  GTEST_SKIP() << "the links are symbolic links, which Windows programs cannot rely on; "
-                  "COM numbers are the system's own there";
-#endif
   const int before = Openings();
-  h.platform.QueueDevicesAnswer(Assign(5, "/dev/ttyACM0"));
+  h.platform.QueueDevicesAnswer(Assign(5, kAdapter));
   h.platform.Deliver({EventKind::kAssignDevicesChosen});
   h.platform.QueueDevicesAnswer(std::nullopt);
   h.platform.Deliver({EventKind::kAssignDevicesChosen});
   EXPECT_EQ(Openings(), before);
-  EXPECT_EQ(fs::read_symlink(h.dir.Path() / "ports" / "com5"), "/dev/ttyACM0");
+  EXPECT_EQ(ReadPortAssignment(h.dir.Path().string(), 5), kAdapter);
   EXPECT_EQ(h.platform.Boxes().size(), 1u);  // the instructions only
 }
 

@@ -18,6 +18,9 @@ std::optional<Command> CommandNamed(const std::string& name) {
   if (name == "check") {
     return Command::kCheck;
   }
+  if (name == "ports") {
+    return Command::kPorts;
+  }
   return std::nullopt;
 }
 
@@ -70,23 +73,36 @@ std::string CheckPorts(const std::vector<std::string>& ports) {
   return {};
 }
 
-// What each command takes, besides the ports' own rules.
-std::string CheckCommand(const std::string& name, const Request& request) {
-  const bool takes_image = request.command != Command::kRevision;
+// What the commands that send nothing take: check an image, ports nothing.
+std::string CheckSendsNothing(const std::string& name, const Request& request) {
+  const bool takes_image = request.command == Command::kCheck;
   if (takes_image && request.image.empty()) {
     return name + text::kNeedsImage;
   }
   if (!takes_image && !request.image.empty()) {
     return text::kExtraArgument + request.image;
   }
-  if (request.command == Command::kCheck) {
-    if (!request.ports.empty()) {
-      return text::kTakesNoPort;
-    }
-    if (!request.ack_required || request.json || request.quiet) {
-      return std::string("--no-ack, --json and --quiet") + text::kOptionNotFor + name;
-    }
-    return {};
+  if (!request.ports.empty()) {
+    return name + text::kTakesNoPort;
+  }
+  if (!request.ack_required || request.quiet || (takes_image && request.json)) {
+    return std::string(takes_image ? "--no-ack, --json and --quiet" : "--no-ack and --quiet") +
+           text::kOptionNotFor + name;
+  }
+  return {};
+}
+
+// What each command takes, besides the ports' own rules.
+std::string CheckCommand(const std::string& name, const Request& request) {
+  if (request.command == Command::kCheck || request.command == Command::kPorts) {
+    return CheckSendsNothing(name, request);
+  }
+  const bool takes_image = request.command != Command::kRevision;
+  if (takes_image && request.image.empty()) {
+    return name + text::kNeedsImage;
+  }
+  if (!takes_image && !request.image.empty()) {
+    return text::kExtraArgument + request.image;
   }
   if (request.ports.empty()) {
     return name + text::kNeedsPort;

@@ -6,7 +6,7 @@
 
 namespace cli {
 
-enum class Command { kHelp, kVersion, kFlash, kRevision, kCheck };
+enum class Command { kHelp, kVersion, kFlash, kRevision, kCheck, kPorts };
 
 // What the command line asks for.
 struct Request {

@@ -5,6 +5,7 @@
 #include "cli/image_report.h"
 #include "cli/json_report.h"
 #include "cli/port_argument.h"
+#include "cli/port_listing.h"
 #include "cli/unit_run.h"
 #include "state/settings_folder.h"
 #include "tbx4_version.h"
@@ -12,10 +13,14 @@
 namespace cli {
 namespace {
 
+// COMN is looked up where the window keeps its assignments; nothing is
+// created or copied for that.
+std::string SettingsFolderOf(const Environment& environment) {
+  return ChooseSettingsFolder(SettingsPlacesOf(environment.program_dir));
+}
+
 std::vector<UnitJob> JobsFor(const Request& request, const Environment& environment) {
-  // COMN is looked up where the window keeps its assignments; nothing is
-  // created or copied for that.
-  const std::string settings_dir = ChooseSettingsFolder(SettingsPlacesOf(environment.program_dir));
+  const std::string settings_dir = SettingsFolderOf(environment);
   std::vector<UnitJob> jobs;
   for (const std::string& port : request.ports) {
     UnitJob job;
@@ -60,6 +65,13 @@ ExitStatus RunJobs(const Request& request, Environment& environment) {
   return OverallStatus(report.results, report.interrupted);
 }
 
+ExitStatus ListPorts(const Request& request, Environment& environment) {
+  const PortsSurvey survey = SurveyPorts(SettingsFolderOf(environment), environment.backend);
+  std::fputs((request.json ? PortsJson(survey) : PortsText(survey)).c_str(), environment.out);
+  std::fflush(environment.out);
+  return ExitStatus::kSuccess;
+}
+
 }  // namespace
 
 int RunCli(const std::vector<std::string>& args, Environment& environment) {
@@ -79,6 +91,8 @@ int RunCli(const std::vector<std::string>& args, Environment& environment) {
       return static_cast<int>(ExitStatus::kSuccess);
     case Command::kCheck:
       return static_cast<int>(ReportImage(request.image, environment.out, environment.err));
+    case Command::kPorts:
+      return static_cast<int>(ListPorts(request, environment));
     case Command::kFlash:
     case Command::kRevision:
       break;

@@ -12,6 +12,7 @@ inline constexpr const char* kUsage =
                      [--json] [--quiet]
        tbx4-download revision --port PORT [--json]
        tbx4-download check IMAGE
+       tbx4-download ports [--json]
        tbx4-download --help | --version
 
 Loads an Intel HEX firmware image into TBX4 units over RS-232 (4800 baud,
@@ -25,15 +26,22 @@ Commands:
   revision        ask the unit for its firmware revision and print it
   check IMAGE     tell what IMAGE holds and which of its lines are wrong;
                   nothing is sent
+  ports           tell which device each of COM1 to COM10 stands for, then
+                  list every serial device present: the name that opens it,
+                  what the system calls it, its manufacturer, serial number
+                  and USB vendor:product, and whether another program holds
+                  it (each is opened for a moment to find out)
 
 Options:
   --port PORT     COM1 to COM10, looked up as the window does (the ports/comN
-                  links beside the program first), or a device path such as
-                  /dev/ttyUSB0; flash takes it once per unit
+                  assignments of "Assign Devices..." first), or a device
+                  path such as /dev/ttyUSB0 or \\.\COM15; flash takes it
+                  once per unit
   --no-ack        the unit's "G" is not required: the lines are paced 0.25 s
                   apart and a missing answer is no error
-  --json          print one JSON object per unit when it is done, and nothing
-                  else on the standard output
+  --json          print one JSON object per unit when it is done (ports: per
+                  port, then per device), and nothing else on the standard
+                  output
   --quiet         print only failures
   --help          show this text
   --version       print the program's version
@@ -70,9 +78,13 @@ inline constexpr const char* kNeedsImage = " needs an IMAGE";
 inline constexpr const char* kExtraArgument = "unexpected argument: ";
 inline constexpr const char* kNeedsPort = " needs --port";
 inline constexpr const char* kOnePortOnly = "revision takes one --port";
-inline constexpr const char* kTakesNoPort = "check sends nothing: it takes no --port";
+inline constexpr const char* kTakesNoPort = " sends nothing: it takes no --port";
 inline constexpr const char* kOptionNotFor = " does not apply to ";
 inline constexpr const char* kPortTwice = " is named twice";
+inline constexpr const char* kNameNotKept =
+    ": this name has letters outside the computer's language for non-Unicode programs, and "
+    "the disk keeps no short name for it; rename the file or its folder using plain letters, "
+    "or copy it to a folder such as C:\\TBX4";
 inline constexpr const char* kComOutOfRange =
     ": only COM1 to COM10 have a number; give any other port by its device path";
 
@@ -112,6 +124,20 @@ inline constexpr const char* kSeconds = " s";
 inline constexpr const char* kOpening = "opening ";
 inline constexpr const char* kNothingSent = "; nothing was sent";
 inline constexpr const char* kRevisionIs = "revision ";
+
+// The ports command: "Com1 is /dev/ttyS0 (present) - assigned", then
+// "/dev/ttyUSB0: FT232R USB UART; manufacturer FTDI; serial number A50285BI;
+// USB 0403:6001; free; COM2".
+inline constexpr const char* kAssigned = " - assigned";
+inline constexpr const char* kDevicesPresent = "Serial devices present:";
+inline constexpr const char* kNoDevicesPresent = "No serial devices present.";
+inline constexpr const char* kManufacturer = "manufacturer ";
+inline constexpr const char* kSerialNumber = "serial number ";
+inline constexpr const char* kUsbId = "USB ";
+inline constexpr const char* kDeviceFree = "free";
+inline constexpr const char* kDeviceHeld = "in use by another program";
+inline constexpr const char* kDeviceNotPermitted = "not permitted";
+inline constexpr const char* kDeviceGone = "gone";
 
 // Messages that explain an outcome.
 inline constexpr const char* kNotIntelHexWhy =

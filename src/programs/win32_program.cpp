@@ -7,7 +7,7 @@ Win32Program::Win32Program(const std::string& program_dir)
     : program_dir_(program_dir),
       settings_dir_(PrepareSettingsFolder(SettingsPlacesOf(program_dir))),
       pump_(waits_),
-      window_(pump_),
+      window_(pump_, settings_dir_),
       background_(waits_),
       comm1_([this](int port) { return DevicePathForPort(port, settings_dir_); }, waits_,
              [this] { window_.Deliver({EventKind::kSerialNotification}); }),

@@ -20,9 +20,9 @@
 namespace {
 
 const std::vector<SerialDevice> kPresent = {
-    {"/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0", "FT232R USB UART", "FTDI",
-     "A50285BI"},
-    {"/dev/ttyACM0", "", "", ""},
+    {"/dev/serial/by-id/usb-FTDI_FT232R_A50285BI-if00-port0", "FT232R USB UART", "FTDI", "A50285BI",
+     "0403:6001"},
+    {"/dev/ttyACM0", "", "", "", ""},
 };
 
 QComboBox& PortList(QDialog& dialog, int port) {
@@ -64,6 +64,19 @@ TEST_F(DeviceDialogTest, TheItemIsTheLastOfThePortMenuAfterASeparator) {
   EXPECT_EQ(items.last()->text(), ui::kAssignDevicesItem);
   EXPECT_TRUE(items.at(items.size() - 2)->isSeparator());
   EXPECT_EQ(items.at(items.size() - 3)->objectName(), QStringLiteral("Setcomm10"));
+}
+
+TEST_F(DeviceDialogTest, EachPortItemHintsItsDeviceAndWhetherTheSystemListsIt) {
+  window_.SetDeviceLister([] {
+    return std::vector<SerialDevice>{{"/dev/ttyS1", "16550A UART", "", "", ""}};
+  });
+  const auto* com2 = window_.findChild<QAction*>(QStringLiteral("Setcomm2"));
+  const auto* com3 = window_.findChild<QAction*>(QStringLiteral("Setcomm3"));
+  EXPECT_EQ(com2->toolTip(), QStringLiteral("Com2 is /dev/ttyS1, 16550A UART (present)"));
+  EXPECT_EQ(com2->statusTip(), com2->toolTip());
+  EXPECT_EQ(com3->toolTip(), QStringLiteral("Com3 is /dev/ttyS2 (not present)"));
+  // The captions stay the menu's own.
+  EXPECT_EQ(com2->text(), QStringLiteral("Com2"));
 }
 
 TEST_F(DeviceDialogTest, EachPortOffersItsDefaultAndTheDevicesPresentFromItsAssignment) {

@@ -177,18 +177,20 @@ TEST_F(Win32WindowTest, ButtonsAndMenuItemsDeliverTheirEvents) {
   HMENU bar = GetMenu(Main());
   ASSERT_EQ(GetMenuItemCount(bar), 2);
   HMENU ports = GetSubMenu(bar, 0);
-  // Com1..Com10 and nothing else: port devices are the system's here.
-  ASSERT_EQ(GetMenuItemCount(ports), kLastPort);
+  // Com1..Com10, then a separator and "Assign Devices...".
+  ASSERT_EQ(GetMenuItemCount(ports), kLastPort + 2);
   for (int port = kFirstPort; port <= kLastPort; ++port) {
     SendMessageW(Main(), WM_COMMAND, GetMenuItemID(ports, port - 1), 0);
   }
   SendMessageW(Main(), WM_COMMAND, GetMenuItemID(GetSubMenu(bar, 1), 0), 0);
-  ASSERT_EQ(events_.size(), static_cast<std::size_t>(kLastPort + 1));
+  SendMessageW(Main(), WM_COMMAND, GetMenuItemID(ports, kLastPort + 1), 0);
+  ASSERT_EQ(events_.size(), static_cast<std::size_t>(kLastPort + 2));
   for (int port = kFirstPort; port <= kLastPort; ++port) {
     EXPECT_EQ(events_.at(port - 1).kind, EventKind::kPortChosen);
     EXPECT_EQ(events_.at(port - 1).port, port);
   }
-  EXPECT_EQ(events_.back().kind, EventKind::kAckOptionChosen);
+  EXPECT_EQ(events_.at(kLastPort).kind, EventKind::kAckOptionChosen);
+  EXPECT_EQ(events_.back().kind, EventKind::kAssignDevicesChosen);
 }
 
 TEST_F(Win32WindowTest, ShortcutsAreCtrlF1ToF9AndCtrlF11ForCom10) {

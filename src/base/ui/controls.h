@@ -37,7 +37,7 @@ enum class MenuItem {
   kSetcomm9,
   kSetcomm10,
   kTBX4_Ack,
-  kAssignDevices,  // Linux only: which device each port stands for
+  kAssignDevices,  // which device each port stands for
   kEnd,            // one past the last item
 };
 

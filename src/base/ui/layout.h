@@ -152,7 +152,6 @@ struct MenuItemSpec {
   int ctrl_function_key;
   bool checkable;
   bool separator_before;
-  bool linux_only;
 };
 
 struct MenuSpec {
@@ -164,18 +163,18 @@ struct MenuSpec {
 // Ctrl+F1..Ctrl+F9 for Com1..Com9 and Ctrl+F11 for Com10: Ctrl+F10 is left
 // alone, as it has always been.
 inline constexpr std::array<MenuItemSpec, 12> kMenuItems = {{
-    {MenuItem::kSetcomm1, "Setcomm1", "Com1", 1, true, false, false},
-    {MenuItem::kSetcomm2, "Setcomm2", "Com2", 2, true, false, false},
-    {MenuItem::kSetcomm3, "Setcomm3", "Com3", 3, true, false, false},
-    {MenuItem::kSetcomm4, "Setcomm4", "Com4", 4, true, false, false},
-    {MenuItem::kSetcomm5, "Setcomm5", "Com5", 5, true, false, false},
-    {MenuItem::kSetcomm6, "Setcomm6", "Com6", 6, true, false, false},
-    {MenuItem::kSetcomm7, "Setcomm7", "Com7", 7, true, false, false},
-    {MenuItem::kSetcomm8, "Setcomm8", "Com8", 8, true, false, false},
-    {MenuItem::kSetcomm9, "Setcomm9", "Com9", 9, true, false, false},
-    {MenuItem::kSetcomm10, "Setcomm10", "Com10", 11, true, false, false},
-    {MenuItem::kAssignDevices, "AssignDevices", kAssignDevicesItem, 0, false, true, true},
-    {MenuItem::kTBX4_Ack, "TBX4_Ack", kAckOption, 0, true, false, false},
+    {MenuItem::kSetcomm1, "Setcomm1", "Com1", 1, true, false},
+    {MenuItem::kSetcomm2, "Setcomm2", "Com2", 2, true, false},
+    {MenuItem::kSetcomm3, "Setcomm3", "Com3", 3, true, false},
+    {MenuItem::kSetcomm4, "Setcomm4", "Com4", 4, true, false},
+    {MenuItem::kSetcomm5, "Setcomm5", "Com5", 5, true, false},
+    {MenuItem::kSetcomm6, "Setcomm6", "Com6", 6, true, false},
+    {MenuItem::kSetcomm7, "Setcomm7", "Com7", 7, true, false},
+    {MenuItem::kSetcomm8, "Setcomm8", "Com8", 8, true, false},
+    {MenuItem::kSetcomm9, "Setcomm9", "Com9", 9, true, false},
+    {MenuItem::kSetcomm10, "Setcomm10", "Com10", 11, true, false},
+    {MenuItem::kAssignDevices, "AssignDevices", kAssignDevicesItem, 0, false, true},
+    {MenuItem::kTBX4_Ack, "TBX4_Ack", kAckOption, 0, true, false},
 }};
 
 inline constexpr std::array<MenuSpec, 2> kMenus = {{

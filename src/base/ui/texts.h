@@ -63,9 +63,11 @@ inline constexpr const char* kImageFirstLineNot32 = ", first line is not a 32-by
 inline constexpr const char* kImageBadLine = " bad line";
 inline constexpr const char* kImageUnreadable = "The image cannot be read";
 
-// The port menu's hints: "Com1 is /dev/ttyS0 (present)".
+// The port menu's hints: "Com1 is /dev/ttyS0 (present)", "Com4 is COM4,
+// USB-SERIAL CH340 (COM4) (present)".
 inline constexpr const char* kPortHintLead = "Com";
 inline constexpr const char* kPortHintIs = " is ";
+inline constexpr const char* kPortHintNameSeparator = ", ";
 inline constexpr const char* kPortPresent = "present";
 inline constexpr const char* kPortNotPresent = "not present";
 
@@ -77,7 +79,17 @@ inline constexpr const char* kFalseText = "False";
 // The device assignment dialog.
 inline constexpr const char* kAssignDevicesTitle = "Assign Devices";
 inline constexpr const char* kAssignDevicesDefault = "Default (";
+inline constexpr const char* kDialogOk = "OK";
+inline constexpr const char* kDialogCancel = "Cancel";
 inline constexpr const char* kAssignDevicesCannotWrite =
     "The port assignments could not be saved: ";
+
+// A chosen or dropped file whose name the program cannot keep: its letters
+// are outside the system's code page and the disk offers no short name.
+inline constexpr const char* kFileNameNotKept =
+    "This file cannot be used: its name, or the name of a folder it is in, has letters outside "
+    "this computer's language for non-Unicode programs, and the disk keeps no short name for "
+    "it. Rename the file or the folder using plain letters, or copy the file to a folder such "
+    "as C:\\TBX4, and choose it again. The file chosen before stays chosen.";
 
 }  // namespace ui

@@ -2,11 +2,17 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QSerialPort>
 #include <QThread>
 #include <utility>
 
 #include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_serial_control.h"
+#include "platform/qt/qt_serial_devices.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace cli {
 namespace {
@@ -49,6 +55,30 @@ std::unique_ptr<SerialControl> QtUnitBackend::MakeSerial(const std::string& devi
 
 void QtUnitBackend::Pump(Clock::time_point deadline) {
   PumpQtEvents(deadline);
+}
+
+std::vector<SerialDevice> QtUnitBackend::PresentDevices() {
+  return PresentSerialDevices();
+}
+
+DeviceUse QtUnitBackend::UseOf(const std::string& device) {
+  QSerialPort port;
+  port.setPortName(QString::fromLocal8Bit(device.c_str()));
+  if (port.open(QIODevice::ReadWrite)) {
+    port.close();
+    return DeviceUse::kFree;
+  }
+  if (port.error() == QSerialPort::DeviceNotFoundError) {
+    return DeviceUse::kMissing;
+  }
+#ifndef _WIN32
+  // Qt tells a port locked by another program and one this user may not open
+  // by the same error; the permissions tell them apart.
+  if (access(device.c_str(), R_OK | W_OK) != 0) {
+    return DeviceUse::kNotPermitted;
+  }
+#endif
+  return DeviceUse::kHeld;
 }
 
 }  // namespace cli

@@ -13,6 +13,8 @@ class QtUnitBackend final : public UnitBackend {
   std::unique_ptr<SerialControl> MakeSerial(const std::string& device,
                                             std::function<void()> on_notification) override;
   void Pump(Clock::time_point deadline) override;
+  std::vector<SerialDevice> PresentDevices() override;
+  DeviceUse UseOf(const std::string& device) override;
 };
 
 }  // namespace cli

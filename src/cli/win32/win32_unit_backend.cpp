@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "platform/platform_error.h"
+#include "platform/services/device_names.h"
 #include "platform/win32/win32_serial_control.h"
+#include "platform/win32/win32_serial_devices.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_wait_set.h"
 
@@ -112,6 +114,27 @@ std::unique_ptr<SerialControl> Win32UnitBackend::MakeSerial(const std::string& d
 
 void Win32UnitBackend::Pump(Clock::time_point deadline) {
   ThreadWaits().Wait(deadline, false);
+}
+
+std::vector<SerialDevice> Win32UnitBackend::PresentDevices() {
+  return PresentSerialDevices();
+}
+
+DeviceUse Win32UnitBackend::UseOf(const std::string& device) {
+  // A port is never shared on Windows: another program's open handle makes
+  // this one fail.
+  const HANDLE port =
+      CreateFileW(WideFromNarrow(WindowsDevicePath(device)).c_str(), GENERIC_READ | GENERIC_WRITE,
+                  0, nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+  if (port != INVALID_HANDLE_VALUE) {
+    CloseHandle(port);
+    return DeviceUse::kFree;
+  }
+  const DWORD error = GetLastError();
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+    return DeviceUse::kMissing;
+  }
+  return DeviceUse::kHeld;
 }
 
 }  // namespace cli

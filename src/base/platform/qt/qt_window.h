@@ -33,9 +33,9 @@ class QtWindow : public QMainWindow, public Window {
   // Every byte a text area holds, for whoever inspects the window.
   std::string Text(TextArea area) const;
 
-  // Where the device dialog learns which devices are present (by default,
-  // from the system).
-  void SetDeviceLister(SerialDeviceLister lister) { device_lister_ = std::move(lister); }
+  // Where the device dialog and the port hints learn which devices are
+  // present (by default, from the system). The hints follow at once.
+  void SetDeviceLister(SerialDeviceLister lister);
 
   // --- Window ---
   void SetEventSink(EventSink sink) override;

@@ -1,7 +1,6 @@
 // Builds the window from the layout table: every control at its place, in its
 // font, in tab order, and the menus with their shortcuts.
 #include <QAction>
-#include <QFileInfo>
 #include <QFont>
 #include <QLabel>
 #include <QLayout>
@@ -10,12 +9,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSerialPortInfo>
 #include <QTextOption>
 
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window.h"
-#include "platform/services/device_names.h"
+#include "platform/shared/port_hints.h"
 #include "platform/window_event.h"
 
 namespace {
@@ -54,20 +52,6 @@ QFont MakeFont(const ui::FontSpec& entry) {
   font.setBold(entry.bold);
   font.setFixedPitch(entry.fixed_pitch);
   return font;
-}
-
-// Whether the device of a port is there now.
-bool DevicePresent(const std::string& device) {
-#ifdef _WIN32
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-    if (FromQ(info.portName()) == device) {
-      return true;
-    }
-  }
-  return false;
-#else
-  return QFileInfo::exists(ToQ(device));
-#endif
 }
 
 }  // namespace
@@ -202,11 +186,6 @@ void QtWindow::BuildMenus() {
     QMenu* menu = menuBar()->addMenu(ToQ(menu_spec.caption));
     for (std::size_t i = 0; i < menu_spec.item_count; ++i) {
       const ui::MenuItemSpec& entry = ui::kMenuItems.at(menu_spec.first_item + i);
-#ifdef _WIN32
-      if (entry.linux_only) {
-        continue;
-      }
-#endif
       if (entry.separator_before) {
         menu->addSeparator();
       }
@@ -238,10 +217,15 @@ QAction* QtWindow::BuildMenuItem(QMenu* menu, const ui::MenuItemSpec& entry) {
   return action;
 }
 
+void QtWindow::SetDeviceLister(SerialDeviceLister lister) {
+  device_lister_ = std::move(lister);
+  UpdatePortHints();
+}
+
 void QtWindow::UpdatePortHints() {
+  const std::array<std::string, kLastPort> hints = PortHints(settings_dir_, device_lister_());
   for (int port = kFirstPort; port <= kLastPort; ++port) {
-    const std::string device = DevicePathForPort(port, settings_dir_);
-    const QString hint = ToQ(PortHint(port, device, DevicePresent(device)));
+    const QString hint = ToQ(hints.at(static_cast<std::size_t>(port - kFirstPort)));
     QAction* item = menu_items_.at(Index(PortItem(port)));
     item->setToolTip(hint);
     item->setStatusTip(hint);

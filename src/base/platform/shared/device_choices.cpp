@@ -12,7 +12,8 @@ std::string DeviceText(const SerialDevice& device) {
     }
     details += (details.empty() ? "" : ", ") + *field;
   }
-  return details.empty() ? device.path : device.path + " (" + details + ")";
+  const std::string name = DeviceDisplayName(device.path);
+  return details.empty() ? name : name + " (" + details + ")";
 }
 
 PortChoices DeviceChoices(int port, const std::vector<SerialDevice>& present,
@@ -34,7 +35,8 @@ PortChoices DeviceChoices(int port, const std::vector<SerialDevice>& present,
   }
   if (!found) {
     choices.selected = choices.entries.size();
-    choices.entries.push_back({current, current + " (" + ui::kPortNotPresent + ")"});
+    choices.entries.push_back(
+        {current, DeviceDisplayName(current) + " (" + ui::kPortNotPresent + ")"});
   }
   return choices;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,11 +12,16 @@
 // A serial device present now, as the system describes it. Any field but the
 // path may be empty.
 struct SerialDevice {
-  std::string path;
-  std::string description;
+  std::string path;         // what opens it: /dev/ttyUSB0, "\\.\COM15"
+  std::string description;  // Windows' friendly name, "USB-SERIAL CH340 (COM15)"
   std::string manufacturer;
   std::string serial_number;
+  std::string usb_id;  // vendor and product, "1a86:7523", for a USB adapter
 };
+
+// Where a window learns which serial devices are present; a test hands it a
+// list of its own.
+using SerialDeviceLister = std::function<std::vector<SerialDevice>()>;
 
 // One entry of a port's list: the device it assigns (empty for the port's
 // default device) and how the entry reads.
@@ -35,6 +41,6 @@ struct PortChoices {
 PortChoices DeviceChoices(int port, const std::vector<SerialDevice>& present,
                           const std::string& current);
 
-// "/dev/ttyUSB0 (FT232R USB UART, FTDI, A50285BI)"; the path alone when the
-// system tells nothing more.
+// "/dev/ttyUSB0 (FT232R USB UART, FTDI, A50285BI)", "COM15 (USB-SERIAL CH340
+// (COM15), wch.cn)"; the name alone when the system tells nothing more.
 std::string DeviceText(const SerialDevice& device);

@@ -4,10 +4,13 @@
 #include <shellapi.h>
 
 #include <array>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "platform/platform_error.h"
 #include "platform/shared/dropped_files.h"
+#include "platform/win32/win32_path_names.h"
 #include "platform/win32/win32_text.h"
 #include "ui/texts.h"
 
@@ -15,6 +18,17 @@ namespace {
 
 // The classic limit of a file name in the dialog, terminator included.
 constexpr std::size_t kFileNameLimit = 260;
+
+// The name the program keeps for a chosen file; nothing, once the technician
+// has been told why, when there is none: a name with '?' in place of its
+// letters would be stored, shown and opened as a file that does not exist.
+std::optional<std::string> KeptFileName(HWND owner, const std::wstring& path) {
+  std::optional<std::string> kept = KeepablePathName(path);
+  if (!kept) {
+    ShowMessageBox(owner, ui::kFileNameNotKept, Icon::kExclamation);
+  }
+  return kept;
+}
 
 }  // namespace
 
@@ -39,7 +53,7 @@ std::optional<std::string> ChooseFileToOpen(HWND owner, const std::string& previ
   dialog.lpstrFile = name.data();
   dialog.nMaxFile = static_cast<DWORD>(name.size());
   if (GetOpenFileNameW(&dialog)) {
-    return NarrowFromWide(name.data());
+    return KeptFileName(owner, name.data());
   }
   const DWORD failure = CommDlgExtendedError();
   if (failure != 0) {
@@ -48,16 +62,27 @@ std::optional<std::string> ChooseFileToOpen(HWND owner, const std::string& previ
   return std::nullopt;  // cancelled
 }
 
-std::optional<std::string> DroppedFile(HDROP drop) {
-  std::vector<std::string> paths;
+std::optional<std::string> DroppedFile(HWND owner, HDROP drop) {
+  std::vector<std::wstring> paths;
   const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
   for (UINT index = 0; index < count; ++index) {
     const UINT length = DragQueryFileW(drop, index, nullptr, 0);
     std::wstring path(length + 1, L'\0');
     DragQueryFileW(drop, index, path.data(), length + 1);
     path.resize(length);
-    paths.push_back(NarrowFromWide(path));
+    paths.push_back(path);
   }
   DragFinish(drop);
-  return DroppedImage(paths);
+  // Only the one file that would be chosen is asked for a name to keep:
+  // several files, or a folder, choose nothing whatever their names.
+  std::error_code ignored;
+  if (paths.size() == 1 && !std::filesystem::is_directory(paths.front(), ignored)) {
+    const std::optional<std::string> kept = KeptFileName(owner, paths.front());
+    return kept ? DroppedImage({*kept}) : std::nullopt;
+  }
+  std::vector<std::string> narrow;
+  for (const std::wstring& path : paths) {
+    narrow.push_back(NarrowFromWide(path));
+  }
+  return DroppedImage(narrow);
 }

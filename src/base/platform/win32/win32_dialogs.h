@@ -14,9 +14,12 @@
 void ShowMessageBox(HWND owner, const std::string& text, Icon icon);
 
 // The plain open dialog, starting from `previous`: the path chosen, or nothing
-// when the user cancels.
+// when the user cancels. A file whose name the program cannot keep (see
+// KeepablePathName) is refused with a warning that says why and what to do,
+// and counts as nothing chosen.
 std::optional<std::string> ChooseFileToOpen(HWND owner, const std::string& previous);
 
 // The one file a drop brought, or nothing when it brought several files, a
-// folder, or nothing. Ends the drop either way.
-std::optional<std::string> DroppedFile(HDROP drop);
+// folder, or nothing; a file whose name cannot be kept is refused as the
+// dialog refuses it. Ends the drop either way.
+std::optional<std::string> DroppedFile(HWND owner, HDROP drop);

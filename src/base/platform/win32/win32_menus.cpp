@@ -14,17 +14,6 @@ UINT CommandId(MenuItem item) {
   return static_cast<UINT>(Win32Menus::kFirstId + static_cast<int>(item));
 }
 
-// Port devices are the system's on Windows: its COM numbers already name them,
-// so the items that assign them are left out.
-bool OnThisMenu(MenuItem item) {
-  for (const ui::MenuItemSpec& entry : ui::kMenuItems) {
-    if (entry.item == item) {
-      return !entry.linux_only;
-    }
-  }
-  return false;
-}
-
 // "Com1\tCtrl+F1": Windows shows the shortcut right-aligned in the menu.
 std::wstring ItemText(const ui::MenuItemSpec& entry) {
   std::wstring text = WideFromNarrow(entry.caption);
@@ -41,9 +30,6 @@ HMENU BuildPopup(const ui::MenuSpec& menu_spec, std::vector<ACCEL>& accelerators
   }
   for (std::size_t i = 0; i < menu_spec.item_count; ++i) {
     const ui::MenuItemSpec& entry = ui::kMenuItems.at(menu_spec.first_item + i);
-    if (!OnThisMenu(entry.item)) {
-      continue;
-    }
     if (entry.separator_before) {
       AppendMenuW(popup, MF_SEPARATOR, 0, nullptr);
     }
@@ -92,9 +78,6 @@ void Win32Menus::SetChecked(MenuItem item, bool checked) {
 // Greyed, an item can no longer be chosen, and TranslateAccelerator lets its
 // shortcut pass without a command.
 void Win32Menus::SetEnabled(MenuItem item, bool enabled) {
-  if (!OnThisMenu(item)) {
-    return;
-  }
   if (EnableMenuItem(bar_, CommandId(item), MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED)) ==
       -1) {
     throw PlatformError("the menu has no such item");
@@ -117,7 +100,7 @@ std::optional<WindowEvent> Win32Menus::EventForCommand(int id) const {
     return std::nullopt;
   }
   const auto item = static_cast<MenuItem>(value);
-  if (!OnThisMenu(item) || !Enabled(item)) {
+  if (!Enabled(item)) {
     return std::nullopt;
   }
   return ChoiceEvent(item);

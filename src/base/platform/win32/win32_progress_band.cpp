@@ -56,16 +56,36 @@ void Win32ProgressBand::Flush() {
   // repaints, which a new text does by itself; a new colour alone needs one.
   const bool recolour = band->problem != problem_;
   problem_ = band->problem;
-  if (band->text != text_shown_) {
-    text_shown_ = band->text;
-    SetWindowTextW(text_, WideFromNarrow(band->text).c_str());
+  const std::wstring text = WideFromNarrow(band->text);
+  const bool new_text = text != text_shown_;
+  text_shown_ = text;
+  if (hinting_) {
+    return;  // EndHint shows it
+  }
+  if (new_text) {
+    SetWindowTextW(text_, text_shown_.c_str());
   } else if (recolour) {
     InvalidateRect(text_, nullptr, TRUE);
   }
 }
 
 Color Win32ProgressBand::TextColor() const {
-  return problem_ ? ui::kRed : static_cast<Color>(GetSysColor(COLOR_WINDOWTEXT));
+  return problem_ && !hinting_ ? ui::kRed : static_cast<Color>(GetSysColor(COLOR_WINDOWTEXT));
+}
+
+void Win32ProgressBand::ShowHint(const std::string& hint) {
+  hinting_ = true;
+  SetWindowTextW(text_, WideFromNarrow(hint).c_str());
+  InvalidateRect(text_, nullptr, TRUE);
+}
+
+void Win32ProgressBand::EndHint() {
+  if (!hinting_) {
+    return;
+  }
+  hinting_ = false;
+  SetWindowTextW(text_, text_shown_.c_str());
+  InvalidateRect(text_, nullptr, TRUE);
 }
 
 void Win32ProgressBand::SetFileToolTip(const std::string& text) {

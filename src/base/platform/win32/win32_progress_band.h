@@ -27,6 +27,11 @@ class Win32ProgressBand {
   Color TextColor() const;
   void SetFileToolTip(const std::string& text);
 
+  // A menu item's hint, shown in place of the band's text while the item is
+  // highlighted; EndHint puts the band's own text back, as it stands by then.
+  void ShowHint(const std::string& hint);
+  void EndHint();
+
  private:
   HWND owner_ = nullptr;
   HWND bar_ = nullptr;
@@ -35,9 +40,10 @@ class Win32ProgressBand {
   HWND tooltip_ = nullptr;
   // As shown.
   ProgressSteps steps_{0, 1};
-  std::string text_shown_;
   bool problem_ = false;
   std::wstring tip_;
+  std::wstring text_shown_;  // the band's own text, also while a hint covers it
+  bool hinting_ = false;
 
   ProgressBand waiting_;  // what the next flush shows
 };

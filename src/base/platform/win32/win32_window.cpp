@@ -130,11 +130,6 @@ std::optional<std::string> Win32Window::ShowOpen() {
   return chosen;
 }
 
-// Windows' COM numbers are the system's own: there is nothing to assign.
-std::optional<PortDevices> Win32Window::ChooseDevices(const PortDevices&) {
-  return std::nullopt;
-}
-
 void Win32Window::PumpEvents(Clock::time_point deadline) {
   ShowIfDue();
   pump_.Pump(deadline);

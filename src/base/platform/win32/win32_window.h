@@ -9,6 +9,7 @@
 
 #include <shellapi.h>
 
+#include "platform/shared/device_choices.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/win32/win32_event_pump.h"
 #include "platform/win32/win32_menus.h"
@@ -31,7 +32,9 @@ class Win32Window final : public Window {
   static constexpr std::chrono::milliseconds kShowInterval{400};
 
   // Creates the window hidden, sized and centred for the monitor it opens on.
-  explicit Win32Window(Win32EventPump& pump);
+  // settings_dir is where the port menu's hints and the device dialog find
+  // the ports/comN assignments.
+  explicit Win32Window(Win32EventPump& pump, std::string settings_dir = {});
   Win32Window(const Win32Window&) = delete;
   Win32Window& operator=(const Win32Window&) = delete;
   ~Win32Window() override;
@@ -55,6 +58,10 @@ class Win32Window final : public Window {
   Color TextColor(Label label) const { return label_colors_.at(Index(label)); }
   Color ProgressTextColor() const { return band_.TextColor(); }
   const Win32Controls& Controls() const { return controls_; }
+
+  // Where the port hints and the device dialog learn which devices are
+  // present (by default, from the system).
+  void SetDeviceLister(SerialDeviceLister lister) { device_lister_ = std::move(lister); }
 
   // --- Window ---
   void SetEventSink(EventSink sink) override;
@@ -89,6 +96,9 @@ class Win32Window final : public Window {
 
   static constexpr UINT_PTR kShowTimerId = 1;
   void OnDropFiles(HDROP drop);
+  // The port menu's hints (win32_window_ports.cpp).
+  void OnMenuPopup(HMENU popup);
+  void OnMenuSelect(WPARAM wparam, LPARAM lparam);
   void ShutDown();
   void PressFocusedButton();
 
@@ -111,4 +121,7 @@ class Win32Window final : public Window {
   HWND last_focus_ = nullptr;
   std::string last_chosen_;
   bool closed_ = false;
+  std::string settings_dir_;
+  SerialDeviceLister device_lister_;
+  std::array<std::string, kLastPort> port_hints_;
 };

@@ -7,6 +7,7 @@
 #include "platform/platform_error.h"
 #include "platform/win32/win32_dialogs.h"
 #include "platform/win32/win32_dpi.h"
+#include "platform/win32/win32_serial_devices.h"
 #include "platform/win32/win32_text.h"
 #include "platform/window_event.h"
 
@@ -54,7 +55,8 @@ LRESULT Paint(HDC dc, COLORREF text, int background) {
 
 }  // namespace
 
-Win32Window::Win32Window(Win32EventPump& pump) : pump_(pump) {
+Win32Window::Win32Window(Win32EventPump& pump, std::string settings_dir)
+    : pump_(pump), settings_dir_(std::move(settings_dir)), device_lister_(PresentSerialDevices) {
   const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
                                      ICC_PROGRESS_CLASS | ICC_BAR_CLASSES};
   InitCommonControlsEx(&classes);
@@ -149,6 +151,15 @@ LRESULT Win32Window::OnMessage(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_DROPFILES:
       OnDropFiles(reinterpret_cast<HDROP>(wparam));
       return 0;
+    case WM_INITMENUPOPUP:
+      OnMenuPopup(reinterpret_cast<HMENU>(wparam));
+      return 0;
+    case WM_MENUSELECT:
+      OnMenuSelect(wparam, lparam);
+      return 0;
+    case WM_EXITMENULOOP:
+      band_.EndHint();
+      return 0;
     case WM_ACTIVATE:
       OnActivate(wparam);
       return 0;
@@ -238,7 +249,7 @@ void Win32Window::OnActivate(WPARAM wparam) {
 }
 
 void Win32Window::OnDropFiles(HDROP drop) {
-  if (std::optional<std::string> file = DroppedFile(drop)) {
+  if (std::optional<std::string> file = DroppedFile(window_, drop)) {
     Deliver(WindowEvent{EventKind::kFileDropped, 0, std::move(*file)});
   }
 }
