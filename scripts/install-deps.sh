@@ -8,10 +8,11 @@ set -euo pipefail
 # clang-tidy for scripts/check-code.sh. The mingw-w64 compilers, googletest's
 # sources, wine and Xvfb build the Windows program and run its tests under Wine;
 # xdotool drives windows under Xvfb, imagemagick takes scripts/screenshot.sh's picture.
+# python3 reads the flash record back in the tests with a CSV reader not ours.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgtest-dev googletest
           fonts-dejavu-core clang clang-tidy libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth xdotool
-          imagemagick)
+          imagemagick python3)
 
 missing=()
 for package in "${packages[@]}"; do
