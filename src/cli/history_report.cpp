@@ -44,8 +44,10 @@ std::string RowJson(const csv::Row& header, const csv::Row& row) {
   std::string json;
   for (std::size_t i = 0; i < header.size() && i < row.size(); ++i) {
     if (!row[i].empty()) {
-      json +=
-          (json.empty() ? "{" : ",") + JsonString(header[i]) + ":" + JsonValue(header[i], row[i]);
+      json += json.empty() ? '{' : ',';
+      json += JsonString(header[i]);
+      json += ':';
+      json += JsonValue(header[i], row[i]);
     }
   }
   return json.empty() ? "{}" : json + "}";
