@@ -279,9 +279,13 @@ TEST(FlashRecord, ARecordThatCannotBeWrittenChangesNothingButSaysSoOnceInTheBand
   EXPECT_EQ(broken.platform.Boxes().size(), fine.platform.Boxes().size());
   EXPECT_EQ(broken.comm1.Wire(), fine.comm1.Wire());
   EXPECT_EQ(broken.dld.LastJob()->status, JobStatus::kComplete);
+  // The reason, short enough for the band, and then what the band said.
   const std::string band = broken.platform.ProgressBand().text;
-  EXPECT_EQ(band.substr(0, band.find(ui::kBandAddition)), fine.platform.ProgressBand().text);
-  EXPECT_NE(band.find(ui::kRecordNotWritten), std::string::npos) << band;
+  const std::string said = std::string(ui::kBandAddition) + fine.platform.ProgressBand().text;
+  EXPECT_EQ(band.find(ui::kRecordNotWritten), 0u) << band;
+  ASSERT_GT(band.size(), said.size());
+  EXPECT_EQ(band.substr(band.size() - said.size()), said);
+  EXPECT_EQ(band.find(elsewhere.Path().string()), std::string::npos) << band;
   EXPECT_TRUE(broken.platform.ProgressBand().problem);
 
   broken.Download();

@@ -89,7 +89,7 @@ class TBX4_Dld {
 
   // --- firmware/progress.cpp: the band ---
   // The flash record could not take a job's line, for the reason `why`. Said
-  // once a session, after what the band says, and never while a download
+  // once a session, before what the band says, and never while a download
   // runs, whose next line would take it away at once.
   void ShowRecordTrouble(const std::string& why);
 

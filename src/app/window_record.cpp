@@ -36,9 +36,12 @@ void WindowRecord::Keep(const JobAccount& job) {
   const auto now = std::chrono::system_clock::now();
   auto trouble = std::make_shared<std::string>();
   const auto work = [record = *record_, job, place, now, trouble] {
+    // The band has room for the reason, not for the file's path as well.
     try {
       AppendToRecord(record, job, OutcomeOf(job.status), place, now);
-    } catch (const std::exception& error) {  // the disk's or the system's, whatever it is
+    } catch (const RecordTrouble& error) {
+      *trouble = error.Reason();
+    } catch (const std::exception& error) {  // the system's, whatever it is
       *trouble = error.what();
     }
   };

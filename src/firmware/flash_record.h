@@ -73,6 +73,6 @@ std::optional<FlashRecord> FlashRecordIn(const std::string& folder, RecordWriter
 // Appends the line of a job that has just ended, `now` being the wall clock
 // as it ended: reads a download's image for its digest, records and bytes,
 // and appends under the record's lock. Runs on any thread. Throws
-// PlatformError, saying why, when the line cannot be written.
+// RecordTrouble, saying why, when the line cannot be written.
 void AppendToRecord(const FlashRecord& record, const JobAccount& job, Outcome outcome,
                     const JobPlace& place, std::chrono::system_clock::time_point now);

@@ -93,10 +93,10 @@ void TBX4_Dld::ShowRecordTrouble(const std::string& why) {
   if (record_trouble_shown_ || downloads_running_ > 0 || shut_down_) {
     return;
   }
-  const std::string notice = ui::kRecordNotWritten + why;
+  const std::string notice = ui::kRecordNotWritten + why + ui::kRecordNotWrittenEnd;
   ErrorTrap ignored;
   ignored.Try([&] {
-    window_.SetProgressText(band_text_.empty() ? notice : band_text_ + ui::kBandAddition + notice,
+    window_.SetProgressText(band_text_.empty() ? notice : notice + ui::kBandAddition + band_text_,
                             true);
     record_trouble_shown_ = true;
   });

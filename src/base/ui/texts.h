@@ -53,10 +53,12 @@ inline constexpr const char* kProgressLeft = " left";
 inline constexpr const char* kNeverAcknowledged =
     " - the unit acknowledged no line: nothing confirms that it received the image";
 
-// The flash record could not take a job's line; added to what the band says:
-// "Line 65 of 65 - The flash record could not be written: cannot open ...".
+// The flash record could not take a job's line; said before what the band
+// said, so that the band's width cuts what was there, not the news:
+// "The flash record could not be written (Read-only file system) - Line 65 of 65".
+inline constexpr const char* kRecordNotWritten = "The flash record could not be written (";
+inline constexpr const char* kRecordNotWrittenEnd = ")";
 inline constexpr const char* kBandAddition = " - ";
-inline constexpr const char* kRecordNotWritten = "The flash record could not be written: ";
 
 // The image check: "65 records, 2048 bytes at 0x0000-0x07FF, end record present".
 inline constexpr const char* kImageRecords = " records, ";
