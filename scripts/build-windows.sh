@@ -38,7 +38,7 @@ allowed_dll() {
   local name=${1,,}
   case "$name" in
     kernel32.dll | user32.dll | gdi32.dll | comctl32.dll | comdlg32.dll | shell32.dll | \
-      advapi32.dll | setupapi.dll | msvcrt.dll | ole32.dll | uxtheme.dll | api-ms-win-crt-*.dll)
+      advapi32.dll | bcrypt.dll | setupapi.dll | msvcrt.dll | ole32.dll | uxtheme.dll | api-ms-win-crt-*.dll)
       return 0
       ;;
   esac

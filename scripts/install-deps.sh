@@ -9,11 +9,12 @@ set -euo pipefail
 # sources, wine and Xvfb build the Windows program and run its tests under Wine;
 # xdotool drives windows under Xvfb, imagemagick takes scripts/screenshot.sh's picture.
 # scripts/release.sh packs with dpkg-dev, msitools (wixl) and zip; its tests
-# check with lintian and unzip.
+# check with lintian and unzip. python3 reads the flash record back in the
+# tests with a CSV reader not ours.
 packages=(cmake g++ make qt6-base-dev qt6-serialport-dev qt6-qpa-plugins libgtest-dev googletest
           fonts-dejavu-core clang clang-tidy libclang-rt-14-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix wine wine64 xvfb xauth xdotool
-          imagemagick dpkg-dev msitools zip unzip lintian)
+          imagemagick dpkg-dev msitools zip unzip lintian python3)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "fakes/fake_sha256.h"
 #include "fakes/harness.h"
 #include "fakes/hex_lines.h"
 #include "firmware/image_summary.h"
@@ -79,12 +80,15 @@ TEST(ImageCheck, ChosenFileIsSummarisedBeforeAnyByteIsSent) {
   h.dld.Form_Load();
   std::string bad = kData1;
   bad.back() = '1';
-  h.platform.QueueDialogAnswer(h.dir.Write("bad.hex", Join({kData0, bad})));
+  const std::string bytes = Join({kData0, bad});
+  h.platform.QueueDialogAnswer(h.dir.Write("bad.hex", bytes));
   h.dld.SetFname_Click();
   h.platform.RunUntilIdle();
-  EXPECT_EQ(h.platform.FileToolTip(),
-            "1 records, 32 bytes at 0x0000-0x001F, NO end record, 1 bad line (2)");
-  EXPECT_EQ(h.platform.ProgressBand().text, h.platform.FileToolTip());
+  // The whole digest where the pointer rests, its first 12 digits in the band.
+  const std::string summary = "1 records, 32 bytes at 0x0000-0x001F, NO end record, 1 bad line (2)";
+  EXPECT_EQ(h.platform.FileToolTip(), summary + ", SHA-256 " + FakeSha256Of(bytes));
+  EXPECT_EQ(h.platform.ProgressBand().text,
+            summary + ", SHA-256 " + FakeSha256Of(bytes).substr(0, 12));
   EXPECT_TRUE(h.platform.ProgressBand().problem);
   EXPECT_TRUE(h.comm1.Messages().empty());
 }

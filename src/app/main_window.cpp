@@ -7,6 +7,7 @@ TBX4_Dld::TBX4_Dld(const Platform& platform, SerialControl& comm1)
       background_(platform.background),
       program_dir_(platform.program_dir),
       settings_dir_(platform.settings_dir),
+      sha256_(platform.sha256),
       comm1_(comm1) {}
 
 void TBX4_Dld::Dispatch(const WindowEvent& event) {

@@ -87,6 +87,12 @@ class TBX4_Dld {
   using JobEndedListener = std::function<void(const JobAccount&)>;
   void SetJobEndedListener(JobEndedListener listener) { job_ended_ = std::move(listener); }
 
+  // --- firmware/progress.cpp: the band ---
+  // The flash record could not take a job's line, for the reason `why`. Said
+  // once a session, before what the band says, and never while a download
+  // runs, whose next line would take it away at once.
+  void ShowRecordTrouble(const std::string& why);
+
   TBX4_Globals& Globals() { return globals_; }
   const std::string& RxBuffer() const { return rx_buffer_; }
   bool ShutDown() const { return shut_down_; }
@@ -154,6 +160,9 @@ class TBX4_Dld {
   void StartProgress();
   void ShowLineSent();
   void ShowIfNeverAcknowledged();
+  // Everything the band says goes through here, so that a notice can be added
+  // to it later rather than put in its place.
+  void ShowInBand(const std::string& text, bool problem);
 
   Window& window_;
   TextFiles& files_;
@@ -161,6 +170,7 @@ class TBX4_Dld {
   BackgroundWork& background_;
   const std::string program_dir_;
   const std::string settings_dir_;
+  const Sha256Maker sha256_;
   SerialControl& comm1_;
   TBX4_Globals globals_;
 
@@ -182,6 +192,8 @@ class TBX4_Dld {
     ImageSummary summary;
   };
   std::optional<CheckedImage> checked_image_;
+  std::string band_text_;
+  bool record_trouble_shown_ = false;
 
   std::optional<JobAccount> job_;
   bool job_ended_told_ = false;

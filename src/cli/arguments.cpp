@@ -21,22 +21,66 @@ std::optional<Command> CommandNamed(const std::string& name) {
   if (name == "ports") {
     return Command::kPorts;
   }
+  if (name == "history") {
+    return Command::kHistory;
+  }
   return std::nullopt;
 }
 
-// Options and operands in any order after the command; "--port=X" as well as
-// "--port X", the way most command-line programs take them.
+// A whole number of one or more, and nothing else.
+std::optional<std::size_t> CountFrom(const std::string& text) {
+  if (text.empty() || text.size() > 9 ||
+      text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const std::size_t count = std::stoul(text);
+  return count > 0 ? std::optional(count) : std::nullopt;
+}
+
+// The options that take a value: "--port=X" as well as "--port X", the way
+// most command-line programs take them. False when `args[i]` is none of them;
+// `error` says what was wrong with one that is.
+bool ReadValued(const std::vector<std::string>& args, std::size_t& i, Request& request,
+                std::string& error) {
+  const std::string& arg = args[i];
+  for (const std::string name : {"--port", "--last"}) {
+    std::optional<std::string> value;
+    if (arg == name) {
+      if (i + 1 >= args.size()) {
+        error = arg + text::kNeedsValue;
+        return true;
+      }
+      value = args[++i];
+    } else if (arg.starts_with(name + "=")) {
+      value = arg.substr(name.size() + 1);
+    } else {
+      continue;
+    }
+    if (name == "--port") {
+      request.ports.push_back(*value);
+      return true;
+    }
+    request.last = CountFrom(*value);
+    if (!request.last) {
+      error = name + text::kNeedsCount;
+    }
+    return true;
+  }
+  return false;
+}
+
+// Options and operands in any order after the command.
 std::string ReadWords(const std::vector<std::string>& args, Request& request) {
   bool have_image = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
-    if (arg == "--port") {
-      if (i + 1 >= args.size()) {
-        return arg + text::kNeedsValue;
+    std::string error;
+    if (ReadValued(args, i, request, error)) {
+      if (!error.empty()) {
+        return error;
       }
-      request.ports.push_back(args[++i]);
-    } else if (arg.starts_with("--port=")) {
-      request.ports.push_back(arg.substr(7));
+    } else if (arg == "--no-record") {
+      request.record = false;
     } else if (arg == "--no-ack") {
       request.ack_required = false;
     } else if (arg == "--json") {
@@ -73,8 +117,9 @@ std::string CheckPorts(const std::vector<std::string>& ports) {
   return {};
 }
 
-// What the commands that send nothing take: check an image, ports nothing.
-std::string CheckSendsNothing(const std::string& name, const Request& request) {
+// What the commands that send nothing take: check an image, ports and
+// history nothing; --json for ports and history, --last for history alone.
+std::string CheckQuietCommand(const std::string& name, const Request& request) {
   const bool takes_image = request.command == Command::kCheck;
   if (takes_image && request.image.empty()) {
     return name + text::kNeedsImage;
@@ -85,17 +130,26 @@ std::string CheckSendsNothing(const std::string& name, const Request& request) {
   if (!request.ports.empty()) {
     return name + text::kTakesNoPort;
   }
-  if (!request.ack_required || request.quiet || (takes_image && request.json)) {
-    return std::string(takes_image ? "--no-ack, --json and --quiet" : "--no-ack and --quiet") +
-           text::kOptionNotFor + name;
+  if (!request.ack_required || request.quiet || !request.record) {
+    return std::string("--no-ack, --quiet and --no-record") + text::kOptionNotFor + name;
+  }
+  if (takes_image && request.json) {
+    return std::string("--json") + text::kOptionNotFor + name;
+  }
+  if (request.command != Command::kHistory && request.last) {
+    return std::string("--last") + text::kOptionNotFor + name;
   }
   return {};
 }
 
 // What each command takes, besides the ports' own rules.
 std::string CheckCommand(const std::string& name, const Request& request) {
-  if (request.command == Command::kCheck || request.command == Command::kPorts) {
-    return CheckSendsNothing(name, request);
+  if (request.command == Command::kCheck || request.command == Command::kPorts ||
+      request.command == Command::kHistory) {
+    return CheckQuietCommand(name, request);
+  }
+  if (request.last) {
+    return std::string("--last") + text::kOptionNotFor + name;
   }
   const bool takes_image = request.command != Command::kRevision;
   if (takes_image && request.image.empty()) {

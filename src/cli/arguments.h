@@ -1,12 +1,13 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace cli {
 
-enum class Command { kHelp, kVersion, kFlash, kRevision, kCheck, kPorts };
+enum class Command { kHelp, kVersion, kFlash, kRevision, kCheck, kPorts, kHistory };
 
 // What the command line asks for.
 struct Request {
@@ -16,6 +17,8 @@ struct Request {
   bool ack_required = true;
   bool json = false;
   bool quiet = false;
+  bool record = true;               // --no-record turns the flash record off
+  std::optional<std::size_t> last;  // history --last N
 };
 
 // The request, or why the command line is not one.

@@ -6,6 +6,7 @@
 
 #include "cli/stop_signals.h"
 #include "cli/unit_backend.h"
+#include "platform/digest.h"
 
 namespace cli {
 
@@ -17,6 +18,7 @@ struct Environment {
   std::FILE* out;
   std::FILE* err;
   bool live_terminal;  // `out` takes a live display
+  Sha256Maker sha256;  // the image check's and the flash record's digest
 };
 
 // The whole command, from the arguments after the program name to the exit

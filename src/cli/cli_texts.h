@@ -9,10 +9,11 @@ inline constexpr const char* kProgramName = "tbx4-download";
 
 inline constexpr const char* kUsage =
     R"(Usage: tbx4-download flash IMAGE --port PORT [--port PORT ...] [--no-ack]
-                     [--json] [--quiet]
-       tbx4-download revision --port PORT [--json]
+                     [--json] [--quiet] [--no-record]
+       tbx4-download revision --port PORT [--json] [--no-record]
        tbx4-download check IMAGE
        tbx4-download ports [--json]
+       tbx4-download history [--last N] [--json]
        tbx4-download --help | --version
 
 Loads an Intel HEX firmware image into TBX4 units over RS-232 (4800 baud,
@@ -24,13 +25,16 @@ Commands:
                   once and each on its own; every line waits up to 0.5 s for
                   the unit's "G"
   revision        ask the unit for its firmware revision and print it
-  check IMAGE     tell what IMAGE holds and which of its lines are wrong;
-                  nothing is sent
+  check IMAGE     tell what IMAGE holds, its SHA-256 and which of its lines
+                  are wrong; nothing is sent
   ports           tell which device each of COM1 to COM10 stands for, then
                   list every serial device present: the name that opens it,
                   what the system calls it, its manufacturer, serial number
                   and USB vendor:product, and whether another program holds
                   it (each is opened for a moment to find out)
+  history         print the flash record: a CSV line for every download and
+                  revision query, the window's and this command's, header
+                  first
 
 Options:
   --port PORT     COM1 to COM10, looked up as the window does (the ports/comN
@@ -40,16 +44,21 @@ Options:
   --no-ack        the unit's "G" is not required: the lines are paced 0.25 s
                   apart and a missing answer is no error
   --json          print one JSON object per unit when it is done (ports: per
-                  port, then per device), and nothing else on the standard
-                  output
+                  port, then per device; history: per job), and nothing else
+                  on the standard output
   --quiet         print only failures
+  --no-record     add nothing to the flash record; TBX4_NO_RECORD=1 in the
+                  environment does the same, for the window too
+  --last N        history: only the last N jobs
   --help          show this text
   --version       print the program's version
 
 Results go to the standard output, messages to the standard error. On a
 terminal, flash keeps one live line per unit; otherwise it prints one line
 per unit when it starts and one when it ends. No settings file is read or
-written.
+written. Each unit's job is added to the flash record, tbx4_history.csv,
+beside the window's settings file; a record that cannot be written is said
+on the standard error and changes no outcome or exit status.
 
 Exit status:
   0    every unit completed (check: the image has no problems)
@@ -79,6 +88,7 @@ inline constexpr const char* kExtraArgument = "unexpected argument: ";
 inline constexpr const char* kNeedsPort = " needs --port";
 inline constexpr const char* kOnePortOnly = "revision takes one --port";
 inline constexpr const char* kTakesNoPort = " sends nothing: it takes no --port";
+inline constexpr const char* kNeedsCount = " needs a whole number of 1 or more";
 inline constexpr const char* kOptionNotFor = " does not apply to ";
 inline constexpr const char* kPortTwice = " is named twice";
 inline constexpr const char* kNameNotKept =
@@ -101,16 +111,6 @@ inline constexpr const char* kDriverSays = "; the driver says: ";
 inline constexpr const char* kInUseOrInvalid = "in use or invalid";
 inline constexpr const char* kLineSettingsRefused =
     "the serial port refused the unit's line settings (4800 baud, 8N1, RTS on)";
-
-// Outcomes, in result lines and JSON ("status").
-inline constexpr const char* kComplete = "complete";
-inline constexpr const char* kNotIntelHex = "not_intel_hex";
-inline constexpr const char* kImageUnreadable = "image_unreadable";
-inline constexpr const char* kPortUnavailable = "port_unavailable";
-inline constexpr const char* kNoAnswer = "no_answer";
-inline constexpr const char* kSendFailed = "send_failed";
-inline constexpr const char* kInterrupted = "interrupted";
-inline constexpr const char* kUnexpected = "unexpected_failure";
 
 // Result lines: "COM1: complete, 129 of 129 lines, 128 acknowledged, 20.6 s".
 inline constexpr const char* kStarted = "started, ";
@@ -146,6 +146,11 @@ inline constexpr const char* kUnreadableWhy = "the image cannot be opened or rea
 inline constexpr const char* kInterruptedWhy = "interrupted";
 inline constexpr const char* kNoRevisionWhy = "the unit did not answer the revision query within ";
 inline constexpr const char* kNoOutcomeWhy = "the download ended without an outcome";
+
+// The flash record.
+inline constexpr const char* kRecordNotWritten = "the flash record could not be written: ";
+inline constexpr const char* kNoRecordYet = "no flash record yet: ";
+inline constexpr const char* kRecordUnreadable = "the flash record cannot be read: ";
 
 // The image check.
 inline constexpr const char* kLine = "line ";

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "cli/cli_texts.h"
-#include "firmware/image_summary.h"
+#include "firmware/image_facts.h"
 #include "hex/intel_hex.h"
 #include "hex/text_lines.h"
 
@@ -45,19 +45,20 @@ void ListBadLines(std::ifstream& file, const std::string& image,
 
 }  // namespace
 
-ExitStatus ReportImage(const std::string& image, std::FILE* out, std::FILE* err) {
+ExitStatus ReportImage(const std::string& image, const Sha256Maker& sha256, std::FILE* out,
+                       std::FILE* err) {
   std::error_code error;
   std::ifstream file(image, std::ios::binary);
-  if (!file || std::filesystem::is_directory(image, error)) {
+  const std::optional<ImageFacts> facts = file && !std::filesystem::is_directory(image, error)
+                                              ? ExamineImage(file, sha256)
+                                              : std::nullopt;
+  if (!facts) {
     std::fprintf(err, "%s: %s: %s\n", text::kProgramName, image.c_str(), text::kUnreadableWhy);
     return ExitStatus::kImageUnreadable;
   }
-  const ImageSummary summary = SummarizeImage(file);
-  if (file.bad()) {
-    std::fprintf(err, "%s: %s: %s\n", text::kProgramName, image.c_str(), text::kUnreadableWhy);
-    return ExitStatus::kImageUnreadable;
-  }
-  std::fprintf(out, "%s: %s\n", image.c_str(), DescribeImage(summary).c_str());
+  const ImageSummary& summary = facts->summary;
+  std::fprintf(out, "%s: %s\n", image.c_str(),
+               DescribeImageFacts(*facts, std::string::npos).c_str());
   if (!summary.bad_lines.empty()) {
     ListBadLines(file, image, summary.bad_lines, out);
   }

@@ -58,7 +58,7 @@ std::string JsonString(std::string_view text) {
 
 std::string UnitJson(const UnitJob& job, const UnitResult& result) {
   std::string json = "{\"port\":" + JsonString(job.port) + ",\"device\":" + JsonString(job.device) +
-                     ",\"status\":" + JsonString(StatusWord(result.status));
+                     ",\"status\":" + JsonString(OutcomeWord(result.status));
   if (job.kind == UnitJob::Kind::kRevision) {
     if (result.status == UnitStatus::kComplete) {
       json += ",\"revision\":" + JsonString(result.revision);

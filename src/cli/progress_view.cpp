@@ -20,7 +20,7 @@ constexpr std::size_t kBarWidth = 20;
 constexpr std::size_t kLiveLineLimit = 79;
 
 std::string Phrase(UnitStatus status) {
-  std::string phrase = StatusWord(status);
+  std::string phrase = OutcomeWord(status);
   std::replace(phrase.begin(), phrase.end(), '_', ' ');
   return phrase;
 }

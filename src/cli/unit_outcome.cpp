@@ -7,26 +7,6 @@
 namespace cli {
 namespace {
 
-UnitStatus StatusOf(JobStatus status) {
-  switch (status) {
-    case JobStatus::kComplete:
-      return UnitStatus::kComplete;
-    case JobStatus::kNotIntelHex:
-      return UnitStatus::kNotIntelHex;
-    case JobStatus::kImageUnreadable:
-      return UnitStatus::kImageUnreadable;
-    case JobStatus::kNoAnswer:
-      return UnitStatus::kNoAnswer;
-    case JobStatus::kSendFailed:
-      return UnitStatus::kSendFailed;
-    case JobStatus::kInterrupted:
-      return UnitStatus::kInterrupted;
-    case JobStatus::kRunning:
-      break;
-  }
-  return UnitStatus::kUnexpected;  // the job ended without reaching an outcome
-}
-
 std::string MessageFor(UnitStatus status, const JobAccount& job,
                        const std::vector<std::string>& failures) {
   const bool query = job.kind == JobKind::kRevisionQuery;
@@ -57,7 +37,7 @@ std::string MessageFor(UnitStatus status, const JobAccount& job,
 
 UnitResult OutcomeOf(const JobAccount& job, const std::vector<std::string>& failures) {
   UnitResult result;
-  result.status = StatusOf(job.status);
+  result.status = OutcomeOf(job.status);
   result.message = MessageFor(result.status, job, failures);
   result.lines_sent = job.lines_sent;
   result.lines_total = job.lines_in_image;

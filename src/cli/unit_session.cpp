@@ -82,7 +82,34 @@ void UnitSession::Run() {
     result.message = error.what();
   }
   result.seconds = Seconds(Clock::now() - started).count();
+  KeepRecord(result, started);
   PublishResult(result);
+}
+
+// The unit's line in the flash record, from the core's account of its job,
+// written before the unit is reported finished, so that the program cannot
+// end without it. A unit whose job never began (its port did not open, or the
+// run was stopped first) has its line all the same, from what was asked.
+void UnitSession::KeepRecord(UnitResult& result, Clock::time_point started) {
+  if (!job_.record) {
+    return;
+  }
+  JobAccount job;
+  if (account_) {
+    job = *account_;
+  } else {
+    job.kind = job_.kind == UnitJob::Kind::kFlash ? JobKind::kDownload : JobKind::kRevisionQuery;
+    job.image = job_.kind == UnitJob::Kind::kFlash ? job_.image : "";
+    job.ack_required = job_.ack_required;
+    job.started = started;
+    job.ended = Clock::now();
+  }
+  try {
+    AppendToRecord(*job_.record, job, result.status, JobPlace{job_.port, job_.device},
+                   std::chrono::system_clock::now());
+  } catch (const std::exception& error) {
+    result.record_trouble = error.what();
+  }
 }
 
 UnitResult UnitSession::RunCore() {
@@ -95,7 +122,9 @@ UnitResult UnitSession::RunCore() {
   const std::unique_ptr<SerialControl> device = backend_.MakeSerial(
       job_.device, [&window] { window.Deliver({EventKind::kSerialNotification}); });
   RecordedSerial serial(*device);
-  TBX4_Dld core(Platform{window, files, clock, background, job_.program_dir, job_.settings_dir},
+  // The core checks no image here, so its digest is the record's, if any.
+  TBX4_Dld core(Platform{window, files, clock, background, job_.program_dir, job_.settings_dir,
+                         job_.record ? job_.record->sha256 : Sha256Maker{}},
                 serial);
   window.SetEventSink([&core](const WindowEvent& event) { core.Dispatch(event); });
 
@@ -121,7 +150,8 @@ UnitResult UnitSession::RunJob(TBX4_Dld& core, RecordedSerial& serial, HeadlessW
   // A query still awaiting its answer ends here, with the session.
   core.EndSession();
   // No account at all would be a job that never began: no outcome either.
-  return OutcomeOf(core.LastJob().value_or(JobAccount{}), window.Failures());
+  account_ = core.LastJob();
+  return OutcomeOf(account_.value_or(JobAccount{}), window.Failures());
 }
 
 bool UnitSession::OpenPort(TBX4_Dld& core, SerialControl& serial) {

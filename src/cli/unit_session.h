@@ -9,6 +9,7 @@
 #include "cli/headless_window.h"
 #include "cli/unit_backend.h"
 #include "cli/unit_status.h"
+#include "firmware/flash_record.h"
 
 class TBX4_Dld;
 class SerialControl;
@@ -25,7 +26,8 @@ struct UnitJob {
   std::string image;
   bool ack_required = true;
   std::string program_dir;
-  std::string settings_dir;  // where ports/comN are
+  std::string settings_dir;           // where ports/comN are
+  std::optional<FlashRecord> record;  // where the unit's line goes; none: no line
 };
 
 enum class UnitPhase { kOpening, kRunning, kFinished };
@@ -63,6 +65,7 @@ class UnitSession {
  private:
   // --- On the unit's thread ---
   void Run();
+  void KeepRecord(UnitResult& result, Clock::time_point started);
   UnitResult RunCore();
   UnitResult RunJob(TBX4_Dld& core, RecordedSerial& serial, HeadlessWindow& window);
   bool OpenPort(TBX4_Dld& core, SerialControl& serial);
@@ -78,8 +81,10 @@ class UnitSession {
   std::function<void()> on_change_;
   std::unique_ptr<EventThread> thread_;
   std::atomic<bool> stop_requested_{false};
-  // The running core; only ever touched on the unit's thread.
+  // The running core, and the account of its job once it has ended; only
+  // ever touched on the unit's thread.
   TBX4_Dld* core_ = nullptr;
+  std::optional<JobAccount> account_;
 
   mutable std::mutex mutex_;
   UnitSnapshot snapshot_;

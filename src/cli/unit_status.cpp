@@ -1,30 +1,6 @@
 #include "cli/unit_status.h"
 
-#include "cli/cli_texts.h"
-
 namespace cli {
-
-const char* StatusWord(UnitStatus status) {
-  switch (status) {
-    case UnitStatus::kComplete:
-      return text::kComplete;
-    case UnitStatus::kNotIntelHex:
-      return text::kNotIntelHex;
-    case UnitStatus::kImageUnreadable:
-      return text::kImageUnreadable;
-    case UnitStatus::kPortUnavailable:
-      return text::kPortUnavailable;
-    case UnitStatus::kNoAnswer:
-      return text::kNoAnswer;
-    case UnitStatus::kSendFailed:
-      return text::kSendFailed;
-    case UnitStatus::kInterrupted:
-      return text::kInterrupted;
-    case UnitStatus::kUnexpected:
-      break;
-  }
-  return text::kUnexpected;
-}
 
 ExitStatus ExitStatusFor(UnitStatus status) {
   switch (status) {

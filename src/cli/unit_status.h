@@ -5,19 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "firmware/job_outcome.h"
+
 namespace cli {
 
-// How one unit's job ended.
-enum class UnitStatus {
-  kComplete,
-  kNotIntelHex,
-  kImageUnreadable,
-  kPortUnavailable,
-  kNoAnswer,
-  kSendFailed,
-  kInterrupted,
-  kUnexpected,
-};
+// How one unit's job ended, in the words the flash record uses too.
+using UnitStatus = Outcome;
 
 struct UnitResult {
   UnitStatus status = UnitStatus::kUnexpected;
@@ -30,12 +23,10 @@ struct UnitResult {
   // the enter-download command.
   std::optional<std::size_t> failed_line;
   double seconds = 0;
-  std::string message;   // why, when the job did not complete
-  std::string revision;  // the revision command's answer
+  std::string message;         // why, when the job did not complete
+  std::string revision;        // the revision command's answer
+  std::string record_trouble;  // why the flash record did not take this unit's line
 };
-
-// The word for a status in result lines and in JSON.
-const char* StatusWord(UnitStatus status);
 
 // The process's exit statuses, as --help and the README document them.
 enum class ExitStatus : int {

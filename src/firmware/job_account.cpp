@@ -16,6 +16,7 @@ void TBX4_Dld::BeginJob(JobKind kind) {
   if (kind == JobKind::kDownload) {
     job.image = globals_.HexFileName.AsText();
   }
+  job.port = globals_.PortNumber.AsPortNumber().value_or(0);
   job.ack_required = globals_.AckRequired.IsTrue();
   job.started = JobTime();
   job_ = std::move(job);

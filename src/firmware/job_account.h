@@ -29,6 +29,7 @@ struct JobAccount {
   JobStatus status = JobStatus::kRunning;
 
   std::string image;          // the image's path as the download opened it
+  int port = 0;               // N of the COMN chosen when the job began; 0 if none
   bool ack_required = false;  // the option as it stood when the job began
 
   // Image lines whose exchange finished (acknowledged, or paced when no

@@ -49,7 +49,7 @@ void TBX4_Dld::StartProgress() {
   ignored.Try([&] {
     progress_started_ = clock_.Now();
     window_.SetProgress(0, job_->lines_in_image);
-    window_.SetProgressText(LineOf(0, job_->lines_in_image), false);
+    ShowInBand(LineOf(0, job_->lines_in_image), false);
   });
 }
 
@@ -67,7 +67,7 @@ void TBX4_Dld::ShowLineSent() {
               FormatTimeLeft(std::chrono::duration_cast<Clock::duration>(left)) + ui::kProgressLeft;
     }
     window_.SetProgress(done, total);
-    window_.SetProgressText(text, false);
+    ShowInBand(text, false);
   });
 }
 
@@ -80,7 +80,24 @@ void TBX4_Dld::ShowIfNeverAcknowledged() {
   }
   ErrorTrap ignored;
   ignored.Try([&] {
-    window_.SetProgressText(LineOf(job_->lines_sent, job_->lines_in_image) + ui::kNeverAcknowledged,
+    ShowInBand(LineOf(job_->lines_sent, job_->lines_in_image) + ui::kNeverAcknowledged, true);
+  });
+}
+
+void TBX4_Dld::ShowInBand(const std::string& text, bool problem) {
+  window_.SetProgressText(text, problem);
+  band_text_ = text;
+}
+
+void TBX4_Dld::ShowRecordTrouble(const std::string& why) {
+  if (record_trouble_shown_ || downloads_running_ > 0 || shut_down_) {
+    return;
+  }
+  const std::string notice = ui::kRecordNotWritten + why + ui::kRecordNotWrittenEnd;
+  ErrorTrap ignored;
+  ignored.Try([&] {
+    window_.SetProgressText(band_text_.empty() ? notice : notice + ui::kBandAddition + band_text_,
                             true);
+    record_trouble_shown_ = true;
   });
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/window_record.h"
 #include "platform/qt/qt_background_work.h"
 #include "platform/qt/qt_serial_control.h"
 #include "platform/qt/qt_window.h"
@@ -45,4 +46,5 @@ class QtProgram {
   QtSerialControl comm1_;
   std::unique_ptr<SerialControl> wrapped_comm1_;
   TBX4_Dld dld_;
+  WindowRecord record_;
 };

@@ -10,6 +10,7 @@
 #include "cli/stop_signals.h"
 #include "cli/terminal.h"
 #include "platform/qt/qt_event_pump.h"
+#include "platform/qt/qt_sha256.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ int main(int argc, char** argv) {
                                stop_signals,
                                stdout,
                                stderr,
-                               cli::PrepareLiveTerminal(stdout)};
+                               cli::PrepareLiveTerminal(stdout),
+                               QtSha256()};
   return cli::RunCli(args, environment);
 }

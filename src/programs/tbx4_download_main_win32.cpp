@@ -15,6 +15,7 @@
 #include "cli/win32/win32_unit_backend.h"
 #include "platform/win32/win32_path_names.h"
 #include "platform/win32/win32_program_dir.h"
+#include "platform/win32/win32_sha256.h"
 #include "platform/win32/win32_text.h"
 
 namespace {
@@ -47,7 +48,7 @@ int wmain(int argc, wchar_t** argv) {
   cli::StopSignals stop_signals;
   cli::Win32UnitBackend backend;
   cli::Environment environment{
-      Win32ProgramDirectory(),         backend, stop_signals, stdout, stderr,
-      cli::PrepareLiveTerminal(stdout)};
+      Win32ProgramDirectory(),          backend,      stop_signals, stdout, stderr,
+      cli::PrepareLiveTerminal(stdout), Win32Sha256()};
   return cli::RunCli(*args, environment);
 }

@@ -1,6 +1,7 @@
 #include "programs/win32_program.h"
 
 #include "platform/services/device_names.h"
+#include "platform/win32/win32_sha256.h"
 #include "state/settings_folder.h"
 
 Win32Program::Win32Program(const std::string& program_dir)
@@ -11,7 +12,11 @@ Win32Program::Win32Program(const std::string& program_dir)
       background_(waits_),
       comm1_([this](int port) { return DevicePathForPort(port, settings_dir_); }, waits_,
              [this] { window_.Deliver({EventKind::kSerialNotification}); }),
-      dld_(Platform{window_, files_, clock_, background_, program_dir_, settings_dir_}, comm1_) {
+      dld_(Platform{window_, files_, clock_, background_, program_dir_, settings_dir_,
+                    Win32Sha256()},
+           comm1_),
+      record_(dld_, background_, WindowFlashRecord(settings_dir_, files_, Win32Sha256()),
+              settings_dir_) {
   window_.SetEventSink([this](const WindowEvent& event) { dld_.Dispatch(event); });
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "app/window_record.h"
 #include "platform/services/std_text_files.h"
 #include "platform/win32/win32_background_work.h"
 #include "platform/win32/win32_event_pump.h"
@@ -39,4 +40,5 @@ class Win32Program {
   Win32BackgroundWork background_;
   Win32SerialControl comm1_;
   TBX4_Dld dld_;
+  WindowRecord record_;
 };

@@ -4,6 +4,7 @@
 // does not end is killed and reported.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <string>
@@ -12,6 +13,7 @@
 #include "cli/cli_process.h"
 #include "fakes/harness.h"
 #include "fakes/hex_lines.h"
+#include "platform/services/csv.h"
 #include "sim_process.h"
 
 namespace {
@@ -107,6 +109,33 @@ TEST(SessionEnd, ASignalDuringADownloadEndsItWithNothingMoreSent) {
   EXPECT_LE(records, static_cast<int>(records_at_signal) + 1);
   EXPECT_LT(records, 40);
   EXPECT_EQ(dir.Read("tbx4_dld.ini"), "1,\"" + dir.File("image.hex") + "\",#TRUE#\r\n");
+}
+
+// The window waits for no answer to its revision query: one still unanswered
+// when the program is told to end is recorded as it ends, and the program is
+// not gone before the line is in the record.
+TEST(SessionEnd, AQueryUnansweredAtTheEndIsInTheRecordOnceTheProgramHasGone) {
+  TempDir dir;
+  dir.Write("tbx4_dld.ini", "1,\"" + dir.File("image.hex") + "\",#TRUE#\r\n");
+  SimProcess unit(dir.Path().string(), {"--silent"});
+
+  CliProcess program = RunScripted(dir, {"GetRev"});
+  ASSERT_TRUE(Eventually([&] { return Said(program, "done"); }, 10s)) << program.OutputSoFar();
+  std::this_thread::sleep_for(2100ms);  // the unit has had its two seconds to answer
+  program.Signal(SIGTERM);
+  const CliResult result = program.Wait(10s);
+  EXPECT_EQ(result.exit_status, 0) << result.err;
+
+  const std::vector<csv::Row> rows = csv::Parse(dir.Read("tbx4_history.csv"));
+  ASSERT_EQ(rows.size(), 2u) << dir.Read("tbx4_history.csv");
+  const auto field = [&rows](const std::string& column) {
+    const auto at = std::find(rows[0].begin(), rows[0].end(), column);
+    return at == rows[0].end() ? "(no column)" : rows[1].at(at - rows[0].begin());
+  };
+  EXPECT_EQ(field("job"), "revision");
+  EXPECT_EQ(field("outcome"), "no_answer");
+  EXPECT_EQ(field("seconds"), "2.000");
+  EXPECT_EQ(field("program"), "TBX4_Download");
 }
 
 }  // namespace

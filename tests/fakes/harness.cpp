@@ -5,6 +5,8 @@
 
 #include <random>
 
+#include "fakes/fake_sha256.h"
+
 TempDir::TempDir() {
   // create_directory claims a name atomically (it returns false when the name
   // is taken), so a random name does what mkdtemp does, on every system.
@@ -47,7 +49,7 @@ Harness::Harness()
     : platform(faults),
       comm1(platform, faults),
       dld(Platform{platform, platform.files, platform, platform, dir.Path().string(),
-                   dir.Path().string()},
+                   dir.Path().string(), FakeSha256()},
           comm1) {
   platform.SetEventSink([this](const WindowEvent& event) { dld.Dispatch(event); });
 }
@@ -60,7 +62,7 @@ Harness::Harness(const std::filesystem::path& program_dir,
       platform(faults),
       comm1(platform, faults),
       dld(Platform{platform, platform.files, platform, platform, dir.Path().string(),
-                   settings_dir.string()},
+                   settings_dir.string(), FakeSha256()},
           comm1) {
   platform.SetEventSink([this](const WindowEvent& event) { dld.Dispatch(event); });
 }

@@ -4,8 +4,10 @@
 
 #include "platform/win32/win32_dcb.h"
 #include "platform/win32/win32_program_dir.h"
+#include "platform/win32/win32_sha256.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_wait_set.h"
+#include "sha256_contract.h"
 
 namespace {
 
@@ -156,6 +158,12 @@ TEST(Win32Text, CrossesTheAnsiCodePageBothWays) {
   EXPECT_NE(SystemErrorText(ERROR_ACCESS_DENIED).back(), '.');
   EXPECT_FALSE(Win32ProgramDirectory().empty());
   EXPECT_NE(Win32ProgramDirectory().back(), '\\');
+}
+
+// SHA-256 by bcrypt.dll, as the Windows programs' image check and record
+// take it.
+TEST(Win32Sha256, GivesTheStandardsDigestsInAnyPiecesOnAnyThread) {
+  ExpectSha256(Win32Sha256());
 }
 
 }  // namespace

@@ -53,6 +53,13 @@ inline constexpr const char* kProgressLeft = " left";
 inline constexpr const char* kNeverAcknowledged =
     " - the unit acknowledged no line: nothing confirms that it received the image";
 
+// The flash record could not take a job's line; said before what the band
+// said, so that the band's width cuts what was there, not the news:
+// "The flash record could not be written (Read-only file system) - Line 65 of 65".
+inline constexpr const char* kRecordNotWritten = "The flash record could not be written (";
+inline constexpr const char* kRecordNotWrittenEnd = ")";
+inline constexpr const char* kBandAddition = " - ";
+
 // The image check: "65 records, 2048 bytes at 0x0000-0x07FF, end record present".
 inline constexpr const char* kImageRecords = " records, ";
 inline constexpr const char* kImageBytes = " bytes";
@@ -62,6 +69,8 @@ inline constexpr const char* kImageNoEndRecord = ", NO end record";
 inline constexpr const char* kImageFirstLineNot32 = ", first line is not a 32-byte record";
 inline constexpr const char* kImageBadLine = " bad line";
 inline constexpr const char* kImageUnreadable = "The image cannot be read";
+// After the summary: its first 12 digits in the band, all 64 in the tooltip.
+inline constexpr const char* kImageSha256 = ", SHA-256 ";
 
 // The port menu's hints: "Com1 is /dev/ttyS0 (present)", "Com4 is COM4,
 // USB-SERIAL CH340 (COM4) (present)".

@@ -1,12 +1,12 @@
 #include "platform/services/record_file.h"
 
+#include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 #include <thread>
-
-#include "platform/platform_error.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -55,14 +55,30 @@ bool RetryUntilPatienceRunsOut(TryOnce try_once) {
   return true;
 }
 
+constexpr const char* kHeldTooLong = "another program has held it for too long";
+
 #ifdef _WIN32
+// The system's own words for a failure, without the closing full stop.
+std::string SystemReason(DWORD code) {
+  char* text = nullptr;
+  const DWORD length = FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string reason = length > 0 ? std::string(text, length) : "error " + std::to_string(code);
+  LocalFree(text);
+  while (!reason.empty() &&
+         (reason.back() == '.' || std::isspace(static_cast<unsigned char>(reason.back())))) {
+    reason.pop_back();
+  }
+  return reason;
+}
+
 RecordLock::RecordLock(const fs::path& path) {
   handle_ = CreateFileA(path.string().c_str(), GENERIC_READ | GENERIC_WRITE,
                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle_ == INVALID_HANDLE_VALUE) {
-    throw PlatformError("cannot open " + path.string() + " (error " +
-                        std::to_string(GetLastError()) + ")");
+    throw RecordTrouble(path.string(), SystemReason(GetLastError()));
   }
   const bool locked = RetryUntilPatienceRunsOut([this] {
     OVERLAPPED whole{};
@@ -71,7 +87,7 @@ RecordLock::RecordLock(const fs::path& path) {
   });
   if (!locked) {
     CloseHandle(handle_);
-    throw PlatformError("another program has held " + path.string() + " for too long");
+    throw RecordTrouble(path.string(), kHeldTooLong);
   }
 }
 
@@ -84,12 +100,11 @@ RecordLock::~RecordLock() {
 RecordLock::RecordLock(const fs::path& path) {
   fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
   if (fd_ < 0) {
-    throw PlatformError("cannot open " + path.string() + ": " +
-                        std::error_code(errno, std::generic_category()).message());
+    throw RecordTrouble(path.string(), std::error_code(errno, std::generic_category()).message());
   }
   if (!RetryUntilPatienceRunsOut([this] { return flock(fd_, LOCK_EX | LOCK_NB) == 0; })) {
     close(fd_);
-    throw PlatformError("another program has held " + path.string() + " for too long");
+    throw RecordTrouble(path.string(), kHeldTooLong);
   }
 }
 
@@ -110,13 +125,15 @@ std::uintmax_t SizeOf(const fs::path& path) {
 void KeepUnderItsDate(const fs::path& path, const std::string& date) {
   const std::string stem = path.stem().string() + "-" + date;
   fs::path kept = path.parent_path() / (stem + path.extension().string());
-  for (int n = 2; fs::exists(kept); ++n) {
+  std::error_code error;
+  for (int n = 2; fs::exists(kept, error); ++n) {
     kept = path.parent_path() / (stem + "-" + std::to_string(n) + path.extension().string());
   }
-  std::error_code error;
-  fs::rename(path, kept, error);
+  if (!error) {
+    fs::rename(path, kept, error);
+  }
   if (error) {
-    throw PlatformError("cannot rename " + path.string() + ": " + error.message());
+    throw RecordTrouble(path.string(), error.message());
   }
 }
 
@@ -125,7 +142,7 @@ void KeepUnderItsDate(const fs::path& path, const std::string& date) {
 void AppendWhole(const fs::path& path, const std::string& bytes, std::uintmax_t size_before) {
   std::FILE* file = std::fopen(path.string().c_str(), "ab");
   if (file == nullptr) {
-    throw PlatformError("cannot open " + path.string());
+    throw RecordTrouble(path.string(), std::error_code(errno, std::generic_category()).message());
   }
   const bool written =
       std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && std::fflush(file) == 0;
@@ -133,7 +150,7 @@ void AppendWhole(const fs::path& path, const std::string& bytes, std::uintmax_t 
   if (!written || !closed) {
     std::error_code ignored;
     fs::resize_file(path, size_before, ignored);
-    throw PlatformError("cannot write " + path.string() + " (is the disk full?)");
+    throw RecordTrouble(path.string(), "the line did not fit: the disk may be full");
   }
 }
 
