@@ -27,6 +27,10 @@ if [ -n "$(git status --porcelain 2>/dev/null)" ]; then
   echo "Note: the checkout has uncommitted changes, and they are in this release."
 fi
 # The same commit makes the same archives: every file in them is dated by it.
+#
+# TBX4_RELEASE_PORTABLE_WINDOWS names a folder that scripts/build-windows.sh
+# has just written from this same checkout (x64/ and i686/): the test command
+# passes the one its Windows tests built, rather than build both again.
 SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2>/dev/null || date +%s)
 export SOURCE_DATE_EPOCH
 
@@ -41,7 +45,12 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$builds/linux/CMakeCache
 packaging/debian/make-deb.sh "$builds/linux" "$dist" >/dev/null
 
 # --- Windows: copies of their own for the zips, an installed copy for the MSI ---
-scripts/build-windows.sh --out "$builds/windows"
+if [ -n "${TBX4_RELEASE_PORTABLE_WINDOWS:-}" ]; then
+  mkdir -p "$builds/windows"
+  cp -r "$TBX4_RELEASE_PORTABLE_WINDOWS/x64" "$TBX4_RELEASE_PORTABLE_WINDOWS/i686" "$builds/windows/"
+else
+  scripts/build-windows.sh --out "$builds/windows"
+fi
 scripts/build-windows.sh --out "$builds/windows-installed" --arch x64 -DTBX4_INSTALLED_COPY=ON
 
 # README.txt: Windows' line ends, so that Notepad on any Windows shows lines.

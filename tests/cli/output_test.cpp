@@ -95,7 +95,10 @@ TEST(CliOutput, CheckNamesEveryBadLineAndSendsNothing) {
 
   const CliResult fine = RunCli({"check", good});
   EXPECT_EQ(fine.exit_status, 0);
-  EXPECT_EQ(fine.out, good + ": 1 records, 32 bytes at 0x0000-0x001F, end record present\n");
+  // The digest is Python's hashlib.sha256 of the same bytes.
+  EXPECT_EQ(fine.out, good +
+                          ": 1 records, 32 bytes at 0x0000-0x001F, end record present, SHA-256 "
+                          "c38f0e38eb3267e3da09a40b13aaf65d65cfff02e1b28d633c1b30b9381ecd13\n");
   const CliResult wrong = RunCli({"check", bad});
   EXPECT_EQ(wrong.exit_status, 7);
   EXPECT_NE(wrong.out.find(bad + ": line 2: checksum wrong\n" + bad + ": line 3: not a record"),

@@ -45,7 +45,7 @@ TEST(AssignDevices, ThePortInUseMovesToTheChosenDeviceAtOnce) {
   SimProcess first(e.dir.Path().string(), {});
   SimProcess second(e.dir.File("second-unit"), e.dir.File("second-wire.bin"), {});
   e.window.SetDeviceLister([&second] {
-    return std::vector<SerialDevice>{{second.Device(), "Simulated TBX4", "", ""}};
+    return std::vector<SerialDevice>{{second.Device(), "Simulated TBX4", "", "", ""}};
   });
   e.Start(Join(Concat(Records(2), {kEndOfFileRecord})));
   ASSERT_TRUE(e.comm1.PortOpen());
@@ -93,7 +93,7 @@ TEST(AssignDevices, AFolderThatCannotTakeTheLinksSaysSoAndChangesNothing) {
        {UnwritablePorts::Way::kFileInTheWay, UnwritablePorts::Way::kReadOnlyFolder}) {
     EndToEnd e;
     e.window.SetDeviceLister([] {
-      return std::vector<SerialDevice>{{"/dev/ttyACM0", "", "", ""}};
+      return std::vector<SerialDevice>{{"/dev/ttyACM0", "", "", "", ""}};
     });
     const UnwritablePorts unwritable(e.dir.Path(), way);
     if (!unwritable.Available()) {

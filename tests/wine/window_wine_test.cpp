@@ -262,9 +262,8 @@ TEST_F(WineWindow, ClosedDuringADownloadItLeavesTheUnitWholeLinesOnly) {
 }
 
 // A cancelled file dialog changes nothing: the chosen image stays chosen,
-// shown and saved. Disabled until the program does so: today a cancel
-// empties the name, shows nothing and saves the empty name.
-TEST_F(WineWindow, DISABLED_ACancelledFileDialogKeepsTheChosenImage) {
+// shown and saved.
+TEST_F(WineWindow, ACancelledFileDialogKeepsTheChosenImage) {
   StartUnit();
   ASSERT_NO_FATAL_FAILURE(StartProgram(SettingsNaming(sample_)));
   ASSERT_EQ(Driver().ReadLabel(Label::kFileName), WindowsPath(sample_));
@@ -272,6 +271,25 @@ TEST_F(WineWindow, DISABLED_ACancelledFileDialogKeepsTheChosenImage) {
   ASSERT_TRUE(Driver().CancelDialog(20)) << Driver().LastFailure();
   EXPECT_TRUE(Driver().NoBox(0.5)) << Driver().LastFailure();
   EXPECT_EQ(Driver().ReadLabel(Label::kFileName), WindowsPath(sample_));
+  CloseProgram();
+  EXPECT_EQ(program_->Settings(), SettingsNaming(sample_));
+}
+
+// Ctrl+F2 part way through a download must not send the rest of the image
+// to the unit on COM2: the port choices are held until the download ends.
+TEST_F(WineWindow, APortChoiceDuringADownloadIsHeldAndTheImageGoesWholeToOneUnit) {
+  const std::string expected = LinuxCommandLineWire(sample_);
+  SimProcess& unit = StartUnit({"--baud", "4800"});
+  SimProcess other(Wine().com_link_prefix + "2", dir_.File("com2.wire"), {});
+  ASSERT_NO_FATAL_FAILURE(StartProgram(SettingsNaming(sample_)));
+  ASSERT_TRUE(Driver().Click(ui::kDownloadButton)) << Driver().LastFailure();
+  ASSERT_TRUE(Eventually([&] { return unit.Wire().size() >= 400; }, 10s)) << unit.Wire();
+
+  ASSERT_TRUE(Driver().Command(MenuItem::kSetcomm2)) << Driver().LastFailure();
+  ASSERT_TRUE(Driver().WaitForLabel(Label::kStatus, ui::kDownloadComplete, 60))
+      << Driver().LastFailure();
+  EXPECT_EQ(unit.Wire(), expected);
+  EXPECT_EQ(other.Wire(), "");
   CloseProgram();
   EXPECT_EQ(program_->Settings(), SettingsNaming(sample_));
 }

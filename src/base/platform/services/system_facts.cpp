@@ -75,9 +75,10 @@ std::string LocalTimestamp(std::chrono::system_clock::time_point when) {
   char text[64];
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &broken.local);
   const long offset = OffsetMinutes(broken);
-  const long magnitude = offset < 0 ? -offset : offset;
+  // Real offsets lie within a day; the bound also tells the compiler so.
+  const int magnitude = static_cast<int>((offset < 0 ? -offset : offset) % (24 * 60));
   char zone[16];
-  std::snprintf(zone, sizeof zone, "%c%02ld:%02ld", offset < 0 ? '-' : '+', magnitude / 60,
+  std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', magnitude / 60,
                 magnitude % 60);
   return std::string(text) + zone;
 }
