@@ -188,9 +188,8 @@ WindowProgram::WindowProgram(const std::string& folder, const std::optional<std:
   }
   const std::string log = folder + ".log";
   const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  process_ =
-      std::make_unique<ChildProcess>(std::vector<std::string>{Wine().wine, program},
-                                     ChildProcess::Streams{-1, out, out}, folder);
+  process_ = std::make_unique<ChildProcess>(std::vector<std::string>{Wine().wine, program},
+                                            ChildProcess::Streams{-1, out, out}, folder);
   close(out);
 }
 

@@ -101,15 +101,7 @@ int Simulator::Run() {
       return 1;
     }
     if ((fds[0].revents & POLLIN) != 0) {
-      const ssize_t count = read(terminal_.master, buffer.data(), buffer.size());
-      if (count > 0) {
-        const std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
-        Record(bytes);
-        gaps_.Received(Clock::now());
-        pace_.Received(Clock::now(), bytes);
-        wire_.Received(bytes, Clock::now());
-      } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
-        diagnostics_.Line(SystemError("read"));
+      if (!ReadArrived(buffer)) {
         return 1;
       }
     } else if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
@@ -122,6 +114,22 @@ int Simulator::Run() {
   diagnostics_.Line(std::string("stopping on ") + strsignal(stop_));
   ReportGaps();
   return 0;
+}
+
+// Takes what the program has written; false when the terminal failed.
+bool Simulator::ReadArrived(std::vector<char>& buffer) {
+  const ssize_t count = read(terminal_.master, buffer.data(), buffer.size());
+  if (count > 0) {
+    const std::string_view bytes(buffer.data(), static_cast<std::size_t>(count));
+    Record(bytes);
+    gaps_.Received(Clock::now());
+    pace_.Received(Clock::now(), bytes);
+    wire_.Received(bytes, Clock::now());
+  } else if (count < 0 && errno != EAGAIN && errno != EINTR) {
+    diagnostics_.Line(SystemError("read"));
+    return false;
+  }
+  return true;
 }
 
 // Hands every byte that has arrived to the unit and schedules the answers.

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "answer_gaps.h"
 #include "line_pace.h"
@@ -51,6 +52,7 @@ class Simulator {
 
  private:
   // Hands every byte that has arrived to the unit and schedules the answers.
+  bool ReadArrived(std::vector<char>& buffer);
   void Feed(Clock::time_point now);
   void Answer(UnitMessage& message, Clock::time_point arrived);
   // Writes what is due. Returns false on a write error.
