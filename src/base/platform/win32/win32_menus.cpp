@@ -94,14 +94,18 @@ bool Win32Menus::Checked(MenuItem item) const {
   return state != static_cast<UINT>(-1) && (state & MF_CHECKED) != 0;
 }
 
-std::optional<WindowEvent> Win32Menus::EventForCommand(int id) const {
+std::optional<MenuItem> Win32Menus::ItemForCommand(int id) {
   const int value = id - kFirstId;
   if (value < static_cast<int>(MenuItem::kSetcomm1) || value >= static_cast<int>(MenuItem::kEnd)) {
     return std::nullopt;
   }
-  const auto item = static_cast<MenuItem>(value);
-  if (!Enabled(item)) {
+  return static_cast<MenuItem>(value);
+}
+
+std::optional<WindowEvent> Win32Menus::EventForCommand(int id) const {
+  const std::optional<MenuItem> item = ItemForCommand(id);
+  if (!item || !Enabled(*item)) {
     return std::nullopt;
   }
-  return ChoiceEvent(item);
+  return ChoiceEvent(*item);
 }

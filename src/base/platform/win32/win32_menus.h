@@ -28,6 +28,9 @@ class Win32Menus {
   void SetEnabled(MenuItem item, bool enabled);
   bool Enabled(MenuItem item) const;
 
+  // The item a menu command identifier names, greyed or not (the band's
+  // hints name greyed items too); nothing for any other identifier.
+  static std::optional<MenuItem> ItemForCommand(int id);
   // The event a WM_COMMAND identifier from a menu or an accelerator names;
   // nothing for a greyed item, whoever sent the command.
   std::optional<WindowEvent> EventForCommand(int id) const;

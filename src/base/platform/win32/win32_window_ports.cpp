@@ -2,6 +2,7 @@
 // Com1..Com10 stands for, told while its item is highlighted, and changed
 // with "Assign Devices...".
 #include "platform/shared/port_hints.h"
+#include "platform/window_event.h"
 #include "platform/win32/win32_device_dialog.h"
 #include "platform/win32/win32_window.h"
 
@@ -28,8 +29,10 @@ void Win32Window::OnMenuSelect(WPARAM wparam, LPARAM lparam) {
     band_.EndHint();
     return;
   }
+  const std::optional<MenuItem> highlighted =
+      (flags & MF_POPUP) != 0 ? std::nullopt : Win32Menus::ItemForCommand(LOWORD(wparam));
   const std::optional<WindowEvent> item =
-      (flags & MF_POPUP) != 0 ? std::nullopt : Win32Menus::EventForCommand(LOWORD(wparam));
+      highlighted ? std::optional(ChoiceEvent(*highlighted)) : std::nullopt;
   const std::string* hint = nullptr;
   if (item && item->kind == EventKind::kPortChosen) {
     hint = &port_hints_.at(static_cast<std::size_t>(item->port - kFirstPort));
