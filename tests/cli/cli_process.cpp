@@ -129,12 +129,13 @@ std::string CliProgram() {
 
 CliProcess::CliProcess(const std::vector<std::string>& args, bool terminal,
                        const std::string& program)
-    : program_(program.empty() ? CliProgram() : program), launched_(program.empty()) {
+    : program_(program.empty() ? CliProgram() : program) {
   int slave = -1;
   if (terminal && openpty(&terminal_, &slave, nullptr, nullptr, nullptr) != 0) {
     throw std::runtime_error("openpty failed");
   }
-  std::vector<std::string> command = launched_ ? Target().launcher : std::vector<std::string>();
+  // A copy of the target is the same kind of program: it runs the same way.
+  std::vector<std::string> command = Target().launcher;
   command.push_back(program_);
   command.insert(command.end(), args.begin(), args.end());
   const OutputFile out(capture_.File("out"));
@@ -172,7 +173,7 @@ void CliProcess::ReadTerminal() {
 }
 
 void CliProcess::Signal(int signal_number) const {
-  if (launched_ && Target().UnderWine()) {
+  if (Target().UnderWine()) {
     kill(WineProgramProcess(child_->Pid(), fs::path(program_).filename().string()), signal_number);
   } else {
     child_->Signal(signal_number);
@@ -192,7 +193,7 @@ CliResult CliProcess::Wait(std::chrono::milliseconds timeout) {
     result.out = capture_.Read("out");
   }
   result.err = capture_.Read("err");
-  if (launched_ && Target().UnderWine()) {
+  if (Target().UnderWine()) {
     result.out = WithLinuxLineEnds(result.out);
     result.err = WithLinuxLineEnds(result.err);
   }

@@ -65,7 +65,6 @@ class CliProcess {
 
   TempDir capture_;
   std::string program_;
-  bool launched_ = false;
   std::unique_ptr<ChildProcess> child_;
   int terminal_ = -1;  // the master side, when the output is a terminal
   std::string terminal_output_;
