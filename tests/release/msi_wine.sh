@@ -87,6 +87,9 @@ fi
 expect_eq "the entry in Apps & features" "$version|Quenrick" "$(uninstall_entries)"
 
 # --- The installed window end to end, run where it was installed ---
+# The window's session starts afresh with its display: a session still
+# running from msiexec, started with none, hides every window from the driver.
+wine_session_stop
 TBX4_WINE_DIR=$session TBX4_E2E_SETTINGS=$settings \
   "$root/tests/wine/window_e2e.sh" "$install_dir/TBX4_Download.exe" "$driver" "$linux_build" \
   || fail "the installed window end to end"

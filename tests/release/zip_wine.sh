@@ -55,6 +55,7 @@ wine_session_start "$session" || { echo "FAIL: the Wine session did not start"; 
 unzip -q "$zip" -d "$work/unzipped" || fail "unzip $zip"
 expect_eq "tbx4-download.exe --version from the unzipped folder" "tbx4-download $version" \
   "$(cd "$work/unzipped" && wine tbx4-download.exe --version 2>/dev/null | tr -d '\r')"
+wine_session_stop  # the window's session starts afresh, with its display
 TBX4_WINE_DIR=$session TBX4_E2E_SETTINGS=$work/unzipped/tbx4_dld.ini \
   "$root/tests/wine/window_e2e.sh" "$work/unzipped/TBX4_Download.exe" "$driver" "$linux_build" \
   || fail "the unzipped window end to end"
