@@ -94,7 +94,7 @@ std::string ChooseSettingsFolder(const SettingsPlaces& places) {
 }
 
 std::string PrepareSettingsFolder(const SettingsPlaces& places) {
-  const std::string folder = ChooseSettingsFolder(places);
+  std::string folder = ChooseSettingsFolder(places);
   if (folder == places.program_dir) {
     return folder;
   }
