@@ -76,7 +76,7 @@ std::string LocalTimestamp(std::chrono::system_clock::time_point when) {
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &broken.local);
   const long offset = OffsetMinutes(broken);
   // Real offsets lie within a day; the bound also tells the compiler so.
-  const int magnitude = static_cast<int>((offset < 0 ? -offset : offset) % (24 * 60));
+  const int magnitude = static_cast<int>((offset < 0 ? -offset : offset) % (24L * 60));
   char zone[16];
   std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', magnitude / 60,
                 magnitude % 60);
