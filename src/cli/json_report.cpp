@@ -25,6 +25,16 @@ std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   return length;
 }
 
+// How many bytes from `at` go into a JSON string as they are: a printable
+// ASCII character, or a whole UTF-8 sequence; 0 for a byte to be escaped.
+std::size_t VerbatimLength(std::string_view text, std::size_t at) {
+  const auto byte = static_cast<unsigned char>(text[at]);
+  if (byte < 0x80) {
+    return byte >= 0x20 && byte != 0x7F ? 1 : 0;
+  }
+  return Utf8SequenceLength(text, at);
+}
+
 void AppendEscaped(std::string& out, unsigned code) {
   char escape[8];
   std::snprintf(escape, sizeof escape, "\\u%04X", code);
@@ -42,11 +52,7 @@ std::string JsonString(std::string_view text) {
     if (byte == '"' || byte == '\\') {
       out += '\\';
       out += static_cast<char>(byte);
-    } else if (byte < 0x20 || byte == 0x7F) {
-      AppendEscaped(out, byte);
-    } else if (byte < 0x80) {
-      out += static_cast<char>(byte);
-    } else if (const std::size_t length = Utf8SequenceLength(text, i); length > 0) {
+    } else if (const std::size_t length = VerbatimLength(text, i); length > 0) {
       out.append(text.substr(i, length));
       i += length - 1;
     } else {
