@@ -38,4 +38,19 @@ TEST(JsonString, BytesThatAreNotUtf8AreTakenAsLatin1) {
   EXPECT_EQ(JsonString("\xC0\xAF"), R"("\u00C0\u00AF")");
 }
 
+TEST(JsonString, OnlyWellFormedSequencesPassSoEveryDecoderReadsTheOutput) {
+  // A lead byte no UTF-8 has, overlong forms of "/", a surrogate half, and a
+  // character past U+10FFFF: each byte is taken as Latin-1.
+  EXPECT_EQ(JsonString("\xF8\x80\x80"), R"("\u00F8\u0080\u0080")");
+  EXPECT_EQ(JsonString("\xE0\x80\xAF"), R"("\u00E0\u0080\u00AF")");
+  EXPECT_EQ(JsonString("\xF0\x80\x80\xAF"), R"("\u00F0\u0080\u0080\u00AF")");
+  EXPECT_EQ(JsonString("\xED\xA0\x80"), R"("\u00ED\u00A0\u0080")");
+  EXPECT_EQ(JsonString("\xF4\x90\x80\x80"), R"("\u00F4\u0090\u0080\u0080")");
+  // The first and last characters of the ranges around them pass.
+  for (const std::string text :
+       {"\xE0\xA0\x80", "\xED\x9F\xBF", "\xEE\x80\x80", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBF"}) {
+    EXPECT_EQ(JsonString(text), "\"" + text + "\"");
+  }
+}
+
 }  // namespace

@@ -6,18 +6,26 @@
 namespace cli {
 namespace {
 
-// The length of the UTF-8 sequence that starts `text` at `at`, or 0 when the
-// bytes there are not one.
+// The length of the well-formed UTF-8 sequence that starts `text` at `at`, or
+// 0 when the bytes there are not one. Strict decoders refuse overlong forms,
+// surrogate halves and characters past U+10FFFF, so these do not count: after
+// E0, ED, F0 and F4 the second byte has a narrower range than 80..BF.
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
   const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
-                             : lead >= 0xE0                 ? 3
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
                              : lead >= 0xC2 && lead <= 0xDF ? 2
                                                             : 0;
   if (length == 0 || at + length > text.size()) {
     return 0;
   }
-  for (std::size_t i = 1; i < length; ++i) {
+  const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+  const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+  const auto second = static_cast<unsigned char>(text[at + 1]);
+  if (second < low || second > high) {
+    return 0;
+  }
+  for (std::size_t i = 2; i < length; ++i) {
     if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) {
       return 0;
     }
