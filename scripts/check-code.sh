@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The limits the code keeps, checked: clang-tidy with the committed
-# .clang-tidy (function size and complexity) over src/ and tools/, no source
-# file in src/ over 350 lines, and the layering the include directories
+# .clang-tidy (function size and complexity, bug-prone and thread-unsafe
+# constructs, needless copies, the static analyzer) over src/ and tools/, no
+# source file in src/ over 350 lines, and the layering the include directories
 # enforce, spelled out: the neutral layers include nothing of the program.
 #
 #   scripts/check-code.sh BUILD_DIR    (a configured build: compile_commands.json)
@@ -52,6 +53,6 @@ if command -v clang-tidy >/dev/null 2>&1; then
     echo "clang-tidy: nothing to report in src/ and tools/."
   fi
 else
-  echo "clang-tidy not found: size and complexity limits not checked."
+  echo "clang-tidy not found: size, complexity and fault checks not run."
 fi
 exit $status

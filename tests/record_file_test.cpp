@@ -4,7 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
 #include <thread>
+
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 #include "fakes/harness.h"
 #include "platform/platform_error.h"
@@ -102,6 +108,23 @@ TEST(SystemFacts, TheBenchIsNamed) {
   EXPECT_FALSE(ComputerName().empty());
   EXPECT_FALSE(UserName().empty());
 }
+
+#ifndef _WIN32
+// The name is the account's, as the account database gives it, not $USER.
+TEST(SystemFacts, TheUserIsNamedByTheAccountDatabase) {
+  const passwd* account = getpwuid(geteuid());
+  if (account == nullptr || account->pw_name == nullptr) {
+    GTEST_SKIP() << "this account is not in the account database";
+  }
+  const std::string expected = account->pw_name;
+  const char* saved = std::getenv("USER");
+  const std::optional<std::string> restore =
+      saved == nullptr ? std::nullopt : std::optional<std::string>(saved);
+  setenv("USER", "someone-else", 1);
+  EXPECT_EQ(UserName(), expected);
+  restore ? setenv("USER", restore->c_str(), 1) : unsetenv("USER");
+}
+#endif
 
 #ifndef _WIN32
 // Local time with its offset, east and west of Greenwich and on the half hour.

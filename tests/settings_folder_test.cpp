@@ -8,6 +8,11 @@
 #include <cstdlib>
 #include <optional>
 
+#ifndef _WIN32
+#include <pwd.h>
+#include <unistd.h>
+#endif
+
 #include "fakes/harness.h"
 #include "state/settings_folder.h"
 #include "state/settings_format.h"
@@ -132,6 +137,18 @@ TEST_F(UserFolderEnvironment, XdgConfigHomeWhenAbsoluteElseDotConfigInHome) {
   EXPECT_EQ(UserSettingsFolder(), "/home/tech/.config/tbx4-download");
   unsetenv("XDG_CONFIG_HOME");
   EXPECT_EQ(UserSettingsFolder(), "/home/tech/.config/tbx4-download");
+}
+
+// A service or a cron job may start the program with no HOME at all.
+TEST_F(UserFolderEnvironment, WithoutHomeTheAccountsHomeFolderIsUsed) {
+  const passwd* account = getpwuid(getuid());
+  if (account == nullptr || account->pw_dir == nullptr || *account->pw_dir == '\0') {
+    GTEST_SKIP() << "this account has no home folder in the account database";
+  }
+  const std::string expected = std::string(account->pw_dir) + "/.config/tbx4-download";
+  unsetenv("HOME");
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(UserSettingsFolder(), expected);
 }
 #else
 TEST(SettingsFolder, TheUsersFolderIsInTheirLocalApplicationData) {

@@ -1,9 +1,13 @@
 // Numbered text files: the line endings images come with, and the handle rules
-// that a nested download relies on.
+// that a nested download relies on; and what a failed durable save says.
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "fakes/harness.h"
 #include "platform/platform_error.h"
+#include "platform/services/durable_file.h"
 #include "platform/services/std_text_files.h"
 
 namespace {
@@ -76,5 +80,19 @@ TEST(TextFiles, WritingTruncatesAndEndsLinesWithCrLf) {
   files.Close(1);
   EXPECT_EQ(dir.Read("s.ini"), "1,\"x\",#TRUE#\r\n");
 }
+
+#ifndef _WIN32
+// A save that fails says which file and the system's own reason.
+TEST(DurableFile, AFailedMoveNamesTheFileAndTheSystemsReason) {
+  TempDir dir;
+  const std::string to = dir.File("settings.ini");
+  try {
+    MoveIntoPlace(dir.File("missing.tmp"), to);
+    ADD_FAILURE() << "moving a missing file succeeded";
+  } catch (const PlatformError& error) {
+    EXPECT_EQ(std::string(error.what()), "cannot replace " + to + ": " + std::strerror(ENOENT));
+  }
+}
+#endif
 
 }  // namespace

@@ -6,23 +6,41 @@
 namespace cli {
 namespace {
 
-// The length of the UTF-8 sequence that starts `text` at `at`, or 0 when the
-// bytes there are not one.
+// The length of the well-formed UTF-8 sequence that starts `text` at `at`, or
+// 0 when the bytes there are not one. Strict decoders refuse overlong forms,
+// surrogate halves and characters past U+10FFFF, so these do not count: after
+// E0, ED, F0 and F4 the second byte has a narrower range than 80..BF.
 std::size_t Utf8SequenceLength(std::string_view text, std::size_t at) {
   const auto lead = static_cast<unsigned char>(text[at]);
   const std::size_t length = lead >= 0xF0 && lead <= 0xF4   ? 4
-                             : lead >= 0xE0                 ? 3
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
                              : lead >= 0xC2 && lead <= 0xDF ? 2
                                                             : 0;
   if (length == 0 || at + length > text.size()) {
     return 0;
   }
-  for (std::size_t i = 1; i < length; ++i) {
+  const unsigned low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+  const unsigned high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+  const auto second = static_cast<unsigned char>(text[at + 1]);
+  if (second < low || second > high) {
+    return 0;
+  }
+  for (std::size_t i = 2; i < length; ++i) {
     if ((static_cast<unsigned char>(text[at + i]) & 0xC0) != 0x80) {
       return 0;
     }
   }
   return length;
+}
+
+// How many bytes from `at` go into a JSON string as they are: a printable
+// ASCII character, or a whole UTF-8 sequence; 0 for a byte to be escaped.
+std::size_t VerbatimLength(std::string_view text, std::size_t at) {
+  const auto byte = static_cast<unsigned char>(text[at]);
+  if (byte < 0x80) {
+    return byte >= 0x20 && byte != 0x7F ? 1 : 0;
+  }
+  return Utf8SequenceLength(text, at);
 }
 
 void AppendEscaped(std::string& out, unsigned code) {
@@ -42,11 +60,7 @@ std::string JsonString(std::string_view text) {
     if (byte == '"' || byte == '\\') {
       out += '\\';
       out += static_cast<char>(byte);
-    } else if (byte < 0x20 || byte == 0x7F) {
-      AppendEscaped(out, byte);
-    } else if (byte < 0x80) {
-      out += static_cast<char>(byte);
-    } else if (const std::size_t length = Utf8SequenceLength(text, i); length > 0) {
+    } else if (const std::size_t length = VerbatimLength(text, i); length > 0) {
       out.append(text.substr(i, length));
       i += length - 1;
     } else {

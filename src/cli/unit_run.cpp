@@ -72,6 +72,7 @@ RunReport RunUnits(const std::vector<UnitJob>& jobs, UnitBackend& backend,
   Wakeup wakeup;
   stop_signals.SetHandler([&wakeup] { wakeup.RequestStop(); });
   std::vector<std::unique_ptr<UnitSession>> sessions;
+  sessions.reserve(jobs.size());
   for (const UnitJob& job : jobs) {
     sessions.push_back(std::make_unique<UnitSession>(backend, job, [&wakeup] { wakeup.Notify(); }));
   }

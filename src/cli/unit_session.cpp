@@ -129,7 +129,7 @@ UnitResult UnitSession::RunCore() {
   window.SetEventSink([&core](const WindowEvent& event) { core.Dispatch(event); });
 
   core_ = &core;
-  const UnitResult result = RunJob(core, serial, window);
+  UnitResult result = RunJob(core, serial, window);
   core.EndSession();
   core_ = nullptr;
   return result;

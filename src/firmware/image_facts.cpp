@@ -31,7 +31,7 @@ class DigestingReader final : public std::streambuf {
  private:
   std::istream& source_;
   Sha256* digest_;
-  std::array<char, 64 * 1024> block_{};
+  std::array<char, std::size_t{64} * 1024> block_{};
 };
 
 // A digest the system cannot give leaves the facts without one; the summary

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "app/main_window.h"
@@ -10,7 +11,7 @@ namespace {
 using Seconds = std::chrono::duration<double>;
 
 std::string FormatTimeLeft(Clock::duration left) {
-  const long total = static_cast<long>(Seconds(left).count() + 0.5);
+  const long total = std::lround(Seconds(left).count());
   char text[32];
   if (total >= 3600) {
     std::snprintf(text, sizeof text, "%ld:%02ld:%02ld", total / 3600, total / 60 % 60, total % 60);

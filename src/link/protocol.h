@@ -42,6 +42,6 @@ inline constexpr std::chrono::seconds kRevisionAnswerTime = 2s;
 
 // Unconsumed received characters kept at most: a line that never sends "G" or
 // ";" must not grow memory without bound. No real reply comes near this.
-inline constexpr std::size_t kRxBufferLimit = 64 * 1024;
+inline constexpr std::size_t kRxBufferLimit = std::size_t{64} * 1024;
 
 }  // namespace protocol

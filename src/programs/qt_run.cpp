@@ -7,7 +7,7 @@
 #include "platform/qt/qt_session_end.h"
 #include "programs/qt_program.h"
 
-int RunQtProgram(int argc, char** argv, std::string program_dir, QtProgramDriver* driver) {
+int RunQtProgram(int argc, char** argv, const std::string& program_dir, QtProgramDriver* driver) {
   QApplication app(argc, argv);
   // Lets a desktop match the window to its menu entry and icon.
   QGuiApplication::setDesktopFileName(QStringLiteral("tbx4-download"));

@@ -17,5 +17,5 @@ class QtProgramDriver {
 // TBX4_Download from start to end: the application, the program in
 // `program_dir` (empty: the executable's own folder), the system's requests
 // to end, and the event loop. Returns the process's exit status.
-int RunQtProgram(int argc, char** argv, std::string program_dir = {},
+int RunQtProgram(int argc, char** argv, const std::string& program_dir = {},
                  QtProgramDriver* driver = nullptr);

@@ -33,8 +33,9 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(KeepSeriousQtMessages);
   QCoreApplication app(argc, argv);
   // Qt sets the C library to the user's locale; numbers are printed as the
-  // help and the JSON show them.
-  std::setlocale(LC_NUMERIC, "C");
+  // help and the JSON show them. No unit's thread runs yet, and the signal
+  // watcher's reads no locale.
+  std::setlocale(LC_NUMERIC, "C");  // NOLINT(concurrency-mt-unsafe)
 
   cli::QtUnitBackend backend;
   cli::Environment environment{QtProgramDirectory(),

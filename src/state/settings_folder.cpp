@@ -5,12 +5,12 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/services/system_facts.h"
 #include "state/settings_format.h"
 
 #ifdef _WIN32
 #include <process.h>
 #else
-#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -25,13 +25,8 @@ std::string Environment(const char* name) {
 
 #ifndef _WIN32
 std::string HomeFolder() {
-  std::string home = Environment("HOME");
-  if (home.empty()) {
-    if (const passwd* user = getpwuid(getuid()); user != nullptr && user->pw_dir != nullptr) {
-      home = user->pw_dir;
-    }
-  }
-  return home;
+  const std::string home = Environment("HOME");
+  return home.empty() ? AccountHomeFolder() : home;
 }
 #endif
 
@@ -94,7 +89,7 @@ std::string ChooseSettingsFolder(const SettingsPlaces& places) {
 }
 
 std::string PrepareSettingsFolder(const SettingsPlaces& places) {
-  const std::string folder = ChooseSettingsFolder(places);
+  std::string folder = ChooseSettingsFolder(places);
   if (folder == places.program_dir) {
     return folder;
   }

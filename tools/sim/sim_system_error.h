@@ -4,7 +4,10 @@
 #include <cstring>
 #include <string>
 
-// "what: the system's reason", for the last failing system call.
+// "what: the system's reason", for the last failing system call. strerror_r
+// writes into a buffer of the caller's; strerror's is the whole process's.
 inline std::string SystemError(const std::string& what) {
-  return what + ": " + std::strerror(errno);
+  const int error = errno;
+  char text[256];
+  return what + ": " + strerror_r(error, text, sizeof text);
 }

@@ -111,6 +111,8 @@ int Simulator::Run() {
       return 1;
     }
   }
+  // The simulator runs on one thread.
+  // NOLINTNEXTLINE(concurrency-mt-unsafe)
   diagnostics_.Line(std::string("stopping on ") + strsignal(stop_));
   ReportGaps();
   return 0;

@@ -4,6 +4,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "sim_system_error.h"
@@ -29,8 +30,10 @@ bool OpenTerminal(Terminal& terminal, std::string& error) {
     error = SystemError("grantpt/unlockpt");
     return false;
   }
-  const char* name = ptsname(terminal.master);
-  if (name == nullptr) {
+  // ptsname_r fills a buffer of ours; ptsname's is the whole process's.
+  char name[256];
+  if (const int failed = ptsname_r(terminal.master, name, sizeof name); failed != 0) {
+    errno = failed;
     error = SystemError("ptsname");
     return false;
   }

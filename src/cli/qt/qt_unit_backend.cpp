@@ -1,6 +1,5 @@
 #include "cli/qt/qt_unit_backend.h"
 
-#include <QMetaObject>
 #include <QObject>
 #include <QSerialPort>
 #include <QThread>
@@ -29,9 +28,7 @@ class QtEventThread final : public EventThread {
   QtEventThread(const QtEventThread&) = delete;
   QtEventThread& operator=(const QtEventThread&) = delete;
 
-  void Post(std::function<void()> call) override {
-    QMetaObject::invokeMethod(&context_, std::move(call), Qt::QueuedConnection);
-  }
+  void Post(std::function<void()> call) override { PostToEventLoopOf(context_, std::move(call)); }
 
   void Join() override { thread_->wait(); }
 

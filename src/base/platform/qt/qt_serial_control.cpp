@@ -1,11 +1,11 @@
 #include "platform/qt/qt_serial_control.h"
 
 #include <QByteArray>
-#include <QMetaObject>
 #include <QString>
 #include <utility>
 
 #include "platform/platform_error.h"
+#include "platform/qt/qt_event_pump.h"
 #include "platform/qt/qt_text.h"
 #include "platform/services/device_names.h"
 
@@ -147,13 +147,10 @@ void QtSerialControl::OnError(QSerialPort::SerialPortError error) {
   // loop: closing inside the report would pull the device out from under the
   // read that is reporting it. Later sends then fail as for any closed port.
   const std::uint64_t opening = Opening();
-  QMetaObject::invokeMethod(
-      &port_,
-      [this, opening] {
-        if (opening == Opening() && port_.isOpen()) {
-          qWarning("TBX4_Download: %s has gone; the port is closed", PortText().c_str());
-          CloseDevice();
-        }
-      },
-      Qt::QueuedConnection);
+  PostToEventLoopOf(port_, [this, opening] {
+    if (opening == Opening() && port_.isOpen()) {
+      qWarning("TBX4_Download: %s has gone; the port is closed", PortText().c_str());
+      CloseDevice();
+    }
+  });
 }

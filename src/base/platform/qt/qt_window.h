@@ -19,8 +19,10 @@ class QProgressBar;
 class QPushButton;
 
 // The program's window over Qt Widgets, built from the layout table. It only
-// maps the Window operations onto widgets.
-class QtWindow : public QMainWindow, public Window {
+// maps the Window operations onto widgets. Final: building the controls sets
+// their captions and colours through the Window operations, from the
+// constructor.
+class QtWindow final : public QMainWindow, public Window {
  public:
   // settings_dir is where the port menu's hints look for ports/comN links.
   explicit QtWindow(std::string settings_dir, QWidget* parent = nullptr);

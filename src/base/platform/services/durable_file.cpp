@@ -49,8 +49,12 @@ void MoveIntoPlace(const std::string& from, const std::string& to) {
 
 namespace {
 
+// strerror_r, as the record and the settings are saved from more than one
+// thread and strerror's text is one buffer for the whole process.
 std::string SystemError(const std::string& what) {
-  return what + ": " + std::strerror(errno);
+  const int error = errno;
+  char text[256];
+  return what + ": " + strerror_r(error, text, sizeof text);
 }
 
 void SyncPath(const std::string& path, int flags) {

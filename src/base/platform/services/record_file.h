@@ -12,7 +12,7 @@
 struct RecordFile {
   std::string folder;
   std::string name;  // "tbx4_history.csv"
-  std::uintmax_t rotate_at = 10U * 1024U * 1024U;
+  std::uintmax_t rotate_at = std::uintmax_t{10} * 1024 * 1024;
 };
 
 // Why a line did not land. what() names the file and says why; Reason() only

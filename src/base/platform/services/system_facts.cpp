@@ -1,8 +1,12 @@
 #include "platform/services/system_facts.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
+#include <utility>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -43,6 +47,29 @@ long OffsetMinutes(const Broken& broken) {
   return days * 24 * 60 + local - utc;
 }
 
+#ifndef _WIN32
+// One field of the account database's entry for `uid`, if it has one. getpwuid_r
+// fills an entry of the caller's: getpwuid's is one for the whole process,
+// shared with whichever other thread looks an account up.
+std::optional<std::string> AccountField(uid_t uid, char* passwd::*field) {
+  constexpr std::size_t kLargestEntry = std::size_t{1} << 20;
+  std::vector<char> buffer(1024);
+  passwd entry{};
+  passwd* found = nullptr;
+  while (true) {
+    const int failed = getpwuid_r(uid, &entry, buffer.data(), buffer.size(), &found);
+    if (failed == ERANGE && buffer.size() < kLargestEntry) {
+      buffer.resize(buffer.size() * 2);
+      continue;
+    }
+    if (failed != 0 || found == nullptr || entry.*field == nullptr) {
+      return std::nullopt;
+    }
+    return std::string(entry.*field);
+  }
+}
+#endif
+
 }  // namespace
 
 std::string ComputerName() {
@@ -62,13 +89,19 @@ std::string UserName() {
   DWORD size = sizeof name;
   return GetUserNameA(name, &size) ? std::string(name) : std::string();
 #else
-  if (const passwd* user = getpwuid(geteuid()); user != nullptr && user->pw_name != nullptr) {
-    return user->pw_name;
+  if (std::optional<std::string> name = AccountField(geteuid(), &passwd::pw_name)) {
+    return *std::move(name);
   }
   const char* name = std::getenv("USER");
   return name == nullptr ? std::string() : std::string(name);
 #endif
 }
+
+#ifndef _WIN32
+std::string AccountHomeFolder() {
+  return AccountField(getuid(), &passwd::pw_dir).value_or(std::string());
+}
+#endif
 
 std::string LocalTimestamp(std::chrono::system_clock::time_point when) {
   const Broken broken = BreakDown(when);
@@ -76,7 +109,7 @@ std::string LocalTimestamp(std::chrono::system_clock::time_point when) {
   std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &broken.local);
   const long offset = OffsetMinutes(broken);
   // Real offsets lie within a day; the bound also tells the compiler so.
-  const int magnitude = static_cast<int>((offset < 0 ? -offset : offset) % (24 * 60));
+  const int magnitude = static_cast<int>((offset < 0 ? -offset : offset) % (24L * 60));
   char zone[16];
   std::snprintf(zone, sizeof zone, "%c%02d:%02d", offset < 0 ? '-' : '+', magnitude / 60,
                 magnitude % 60);

@@ -13,6 +13,12 @@ std::string ComputerName();
 // say.
 std::string UserName();
 
+#ifndef _WIN32
+// The home folder the system's account database gives the user running the
+// program, for when HOME is not set; empty when it gives none.
+std::string AccountHomeFolder();
+#endif
+
 // Local date and time in ISO 8601 with the offset from UTC, to the second:
 // "2026-12-08T14:03:27+01:00".
 std::string LocalTimestamp(std::chrono::system_clock::time_point when);
