@@ -2,9 +2,9 @@
 // Com1..Com10 stands for, told while its item is highlighted, and changed
 // with "Assign Devices...".
 #include "platform/shared/port_hints.h"
-#include "platform/window_event.h"
 #include "platform/win32/win32_device_dialog.h"
 #include "platform/win32/win32_window.h"
+#include "platform/window_event.h"
 
 namespace {
 
