@@ -89,7 +89,8 @@ start_display() {
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
     started+=($!)
     export DISPLAY=":$n"
-    for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.05; done
+    # Its socket can appear before it takes clients: ask it something.
+    for _ in $(seq 200); do xdotool getdisplaygeometry >/dev/null 2>&1 && return 0; sleep 0.05; done
   done
   return 1
 }
